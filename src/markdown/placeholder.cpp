@@ -1,0 +1,2 @@
+// Placeholder until the parser lands.
+namespace tovik::markdown {}
