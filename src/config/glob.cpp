@@ -1,0 +1,366 @@
+// Glob compiler: brace expansion, then a Thompson automaton over Unicode scalar values.
+#include "config/glob.hpp"
+
+#include <optional>
+
+#include "support/quote.hpp"
+#include "support/utf8.hpp"
+
+namespace tovik::config {
+
+namespace {
+
+// Braces expand into at most this many plain patterns; more is refused rather than letting a
+// short pattern grow exponentially.
+constexpr std::size_t max_alternatives = 1024;
+
+// Bytes that are not valid UTF-8 become values above the Unicode range, so they still match
+// themselves literally and nothing else.
+constexpr std::uint32_t invalid_byte_base = 0x110000;
+
+std::uint32_t decode_at(std::string_view text, std::size_t& pos) {
+  std::size_t len = utf8::valid_sequence_length(text, pos);
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+  std::uint32_t cp;
+  switch (len) {
+    case 1:
+      cp = byte(0);
+      break;
+    case 2:
+      cp = ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
+      break;
+    case 3:
+      cp = ((byte(0) & 0x0Fu) << 12) | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu);
+      break;
+    case 4:
+      cp = ((byte(0) & 0x07u) << 18) | ((byte(1) & 0x3Fu) << 12) | ((byte(2) & 0x3Fu) << 6) |
+           (byte(3) & 0x3Fu);
+      break;
+    default:
+      cp = invalid_byte_base + byte(0);
+      len = 1;
+      break;
+  }
+  pos += len;
+  return cp;
+}
+
+// Index of the ']' closing the class that opens at `open`, or npos. A ']' right after "[" or
+// "[!" belongs to the set.
+std::size_t class_end(std::string_view s, std::size_t open) {
+  std::size_t j = open + 1;
+  if (j < s.size() && s[j] == '!') ++j;
+  if (j < s.size() && s[j] == ']') ++j;
+  std::size_t close = s.find(']', j);
+  return close;
+}
+
+constexpr std::string_view unclosed_class = "unclosed character class; missing ']'";
+
+// Expands the first top-level brace group of `s` and recurses; plain patterns go to `out`.
+std::optional<std::string> expand_braces(std::string_view s, std::vector<std::string>& out) {
+  std::size_t open = 0;
+  for (; open < s.size(); ++open) {
+    char c = s[open];
+    if (c == '[') {
+      std::size_t close = class_end(s, open);
+      if (close == std::string_view::npos) return std::string(unclosed_class);
+      open = close;
+    } else if (c == '}') {
+      return "unopened alternate group; missing '{'";
+    } else if (c == '{') {
+      break;
+    }
+  }
+  if (open == s.size()) {
+    if (out.size() == max_alternatives) {
+      return "braces expand to more than " + std::to_string(max_alternatives) + " alternatives";
+    }
+    out.emplace_back(s);
+    return std::nullopt;
+  }
+
+  std::vector<std::string_view> alternatives;
+  std::size_t depth = 0;
+  std::size_t start = open + 1;
+  std::size_t j = open + 1;
+  for (; j < s.size(); ++j) {
+    char c = s[j];
+    if (c == '[') {
+      std::size_t close = class_end(s, j);
+      if (close == std::string_view::npos) return std::string(unclosed_class);
+      j = close;
+    } else if (c == '{') {
+      ++depth;
+    } else if (c == '}') {
+      if (depth == 0) break;
+      --depth;
+    } else if (c == ',' && depth == 0) {
+      alternatives.push_back(s.substr(start, j - start));
+      start = j + 1;
+    }
+  }
+  if (j == s.size()) return "unclosed alternate group; missing '}'";
+  alternatives.push_back(s.substr(start, j - start));
+
+  std::string_view prefix = s.substr(0, open);
+  std::string_view suffix = s.substr(j + 1);
+  for (std::string_view alternative : alternatives) {
+    std::string next;
+    next.reserve(prefix.size() + alternative.size() + suffix.size());
+    next.append(prefix).append(alternative).append(suffix);
+    if (auto error = expand_braces(next, out)) return error;
+  }
+  return std::nullopt;
+}
+
+std::string encode(std::uint32_t cp) {
+  std::string out;
+  if (cp >= invalid_byte_base) {
+    out.push_back(static_cast<char>(cp - invalid_byte_base));
+  } else if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+  return out;
+}
+
+}  // namespace
+
+// Builds the automaton of one Glob. Pieces are emitted back to front, so each piece is created
+// knowing the state that follows it.
+class GlobCompiler {
+ public:
+  explicit GlobCompiler(Glob& glob) : glob_(glob) {}
+
+  // Adds the plain (brace-free) pattern `s` as one alternative continuing at `next`.
+  Result<std::int32_t> add(std::string_view s, std::int32_t next) {
+    std::vector<Piece> pieces;
+    std::size_t i = 0;
+    while (i < s.size()) {
+      char c = s[i];
+      if (c == '*') {
+        std::size_t j = i;
+        while (j < s.size() && s[j] == '*') ++j;
+        if (j - i == 1) {
+          pieces.push_back({Kind::star, 0});
+          i = j;
+          continue;
+        }
+        bool starts_component = i == 0 || s[i - 1] == '/';
+        bool ends_component = j == s.size() || s[j] == '/';
+        if (j - i != 2 || !starts_component || !ends_component) {
+          return Error{"invalid use of **; must be one path component"};
+        }
+        if (j == s.size()) {
+          pieces.push_back({Kind::anything, 0});
+          i = j;
+        } else {
+          pieces.push_back({Kind::directories, 0});
+          i = j + 1;
+        }
+      } else if (c == '?') {
+        pieces.push_back({Kind::one, 0});
+        ++i;
+      } else if (c == '[') {
+        auto cls = parse_class(s, i);
+        if (!cls.ok()) return Error{cls.error()};
+        pieces.push_back({Kind::set, *cls});
+      } else {
+        pieces.push_back({Kind::literal, decode_at(s, i)});
+      }
+    }
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) next = emit(*it, next);
+    return next;
+  }
+
+  std::int32_t state(Glob::Op op, std::uint32_t arg, std::int32_t out, std::int32_t out1 = -1) {
+    glob_.states_.push_back({op, arg, out, out1});
+    return static_cast<std::int32_t>(glob_.states_.size() - 1);
+  }
+
+ private:
+  enum class Kind : std::uint8_t { literal, one, set, star, anything, directories };
+  struct Piece {
+    Kind kind;
+    std::uint32_t arg;
+  };
+
+  // Parses the class opening at s[i]; advances `i` past its ']'.
+  Result<std::uint32_t> parse_class(std::string_view s, std::size_t& i) {
+    Glob::CharClass cls{false, {}};
+    std::size_t j = i + 1;
+    if (j < s.size() && s[j] == '!') {
+      cls.negated = true;
+      ++j;
+    }
+    bool first = true;
+    while (true) {
+      if (j >= s.size()) return Error{std::string(unclosed_class)};
+      if (s[j] == ']' && !first) break;
+      first = false;
+      std::uint32_t lo = decode_at(s, j);
+      std::uint32_t hi = lo;
+      if (j + 1 < s.size() && s[j] == '-' && s[j + 1] != ']') {
+        ++j;
+        hi = decode_at(s, j);
+        if (lo > hi) return Error{"invalid range; '" + encode(lo) + "' > '" + encode(hi) + "'"};
+      }
+      cls.ranges.push_back({lo, hi});
+    }
+    i = j + 1;
+    glob_.classes_.push_back(std::move(cls));
+    return static_cast<std::uint32_t>(glob_.classes_.size() - 1);
+  }
+
+  // A loop over `op`: zero or more characters, then `next`.
+  std::int32_t repeat(Glob::Op op, std::int32_t next) {
+    std::int32_t split = state(Glob::Op::split, 0, -1, next);
+    std::int32_t any = state(op, 0, split);
+    glob_.states_[static_cast<std::size_t>(split)].out = any;
+    return split;
+  }
+
+  std::int32_t emit(const Piece& piece, std::int32_t next) {
+    switch (piece.kind) {
+      case Kind::literal:
+        return state(Glob::Op::literal, piece.arg, next);
+      case Kind::one:
+        return state(Glob::Op::any, 0, next);
+      case Kind::set:
+        return state(Glob::Op::set, piece.arg, next);
+      case Kind::star:
+        return repeat(Glob::Op::any, next);
+      case Kind::anything:
+        return repeat(Glob::Op::any_all, next);
+      case Kind::directories: {
+        // Zero or more whole components: nothing, or anything that ends with '/'.
+        std::int32_t slash = state(Glob::Op::literal, '/', next);
+        std::int32_t components = repeat(Glob::Op::any_all, slash);
+        return state(Glob::Op::split, 0, components, next);
+      }
+    }
+    return next;
+  }
+
+  Glob& glob_;
+};
+
+Result<Glob> Glob::compile(std::string_view pattern) {
+  Glob glob;
+  glob.pattern_ = std::string(pattern);
+  std::string text(pattern);
+  for (char& c : text) {
+    if (c == '\\') c = '/';
+  }
+  std::vector<std::string> plain;
+  if (auto error = expand_braces(text, plain)) return Error{*error};
+
+  GlobCompiler compiler(glob);
+  std::int32_t match = compiler.state(Op::match, 0, -1);
+  std::int32_t start = -1;
+  for (auto it = plain.rbegin(); it != plain.rend(); ++it) {
+    auto alternative = compiler.add(*it, match);
+    if (!alternative.ok()) return Error{alternative.error()};
+    start = start < 0 ? *alternative : compiler.state(Op::split, 0, *alternative, start);
+  }
+  glob.start_ = start;
+  return glob;
+}
+
+bool Glob::matches(std::string_view path) const {
+  std::vector<std::int32_t> current;
+  std::vector<std::int32_t> next;
+  std::vector<std::uint32_t> seen(states_.size(), 0);
+  std::uint32_t generation = 0;
+  std::vector<std::int32_t> stack;
+
+  auto add_all = [&](std::vector<std::int32_t>& list, std::int32_t first) {
+    stack.push_back(first);
+    while (!stack.empty()) {
+      std::int32_t id = stack.back();
+      stack.pop_back();
+      auto index = static_cast<std::size_t>(id);
+      if (seen[index] == generation) continue;
+      seen[index] = generation;
+      const State& s = states_[index];
+      if (s.op == Op::split) {
+        stack.push_back(s.out1);
+        stack.push_back(s.out);
+      } else {
+        list.push_back(id);
+      }
+    }
+  };
+
+  ++generation;
+  add_all(current, start_);
+  std::size_t pos = 0;
+  while (pos < path.size() && !current.empty()) {
+    std::uint32_t cp = decode_at(path, pos);
+    ++generation;
+    next.clear();
+    for (std::int32_t id : current) {
+      const State& s = states_[static_cast<std::size_t>(id)];
+      bool ok = false;
+      switch (s.op) {
+        case Op::literal:
+          ok = s.arg == cp;
+          break;
+        case Op::any:
+          ok = cp != '/';
+          break;
+        case Op::any_all:
+          ok = true;
+          break;
+        case Op::set: {
+          if (cp == '/') break;
+          const CharClass& cls = classes_[s.arg];
+          bool in = false;
+          for (const Range& r : cls.ranges) in = in || (r.lo <= cp && cp <= r.hi);
+          ok = in != cls.negated;
+          break;
+        }
+        case Op::split:
+        case Op::match:
+          break;
+      }
+      if (ok) add_all(next, s.out);
+    }
+    current.swap(next);
+  }
+  if (pos < path.size()) return false;
+  for (std::int32_t id : current) {
+    if (states_[static_cast<std::size_t>(id)].op == Op::match) return true;
+  }
+  return false;
+}
+
+Result<Glob> compile_glob(std::string_view pattern, std::string_view label) {
+  if (pattern.empty()) return Error{std::string(label) + " glob must not be empty"};
+  auto glob = Glob::compile(pattern);
+  if (!glob.ok()) {
+    return Error{"invalid " + std::string(label) + " glob " + quote(pattern) + ": " + glob.error()};
+  }
+  return glob;
+}
+
+bool any_matches(const std::vector<Glob>& globs, std::string_view path) {
+  for (const Glob& glob : globs) {
+    if (glob.matches(path)) return true;
+  }
+  return false;
+}
+
+}  // namespace tovik::config

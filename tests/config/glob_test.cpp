@@ -1,0 +1,113 @@
+// The configuration glob language: matching and compile errors.
+#include "config/glob.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tovik::config {
+namespace {
+
+struct MatchCase {
+  std::string pattern;
+  std::string path;
+  bool matches;
+};
+
+class GlobMatch : public testing::TestWithParam<MatchCase> {};
+
+TEST_P(GlobMatch, MatchesWholePath) {
+  const MatchCase& c = GetParam();
+  auto glob = Glob::compile(c.pattern);
+  ASSERT_TRUE(glob.ok()) << glob.error();
+  EXPECT_EQ(glob->matches(c.path), c.matches) << c.pattern << " vs " << c.path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GlobMatch,
+    testing::Values(
+        // '*' stays inside one component; the match is anchored at both ends.
+        MatchCase{"*.md", "a.md", true}, MatchCase{"*.md", "docs/a.md", false},
+        MatchCase{"*.md", "a.md.bak", false}, MatchCase{"*.md", ".md", true},
+        MatchCase{"docs/*", "docs/a.md", true}, MatchCase{"docs/*", "docs/x/a.md", false},
+        MatchCase{"a*b*c", "abc", true}, MatchCase{"a*b*c", "axxbyyc", true},
+        MatchCase{"a*b*c", "axxbyy", false},
+        // '?' is one character, never '/', and one Unicode scalar value, not one byte.
+        MatchCase{"?.md", "a.md", true}, MatchCase{"?.md", "ab.md", false}, MatchCase{"a?b", "a/b", false},
+        MatchCase{"?.md", "é.md", true}, MatchCase{"??.md", "é.md", false},
+        // Classes, negated classes, ranges; ']' first is literal; never '/'.
+        MatchCase{"[abc].md", "b.md", true}, MatchCase{"[abc].md", "d.md", false},
+        MatchCase{"[a-c].md", "c.md", true}, MatchCase{"[!a-c].md", "c.md", false},
+        MatchCase{"[!a-c].md", "d.md", true}, MatchCase{"[]].md", "].md", true},
+        MatchCase{"[!]].md", "].md", false}, MatchCase{"a[!x]b", "a/b", false}, MatchCase{"[a-]", "-", true},
+        MatchCase{"[é-ë]", "ê", true},
+        // Braces, nested braces, empty alternatives, and braces spanning components.
+        MatchCase{"{docs,guides}/*.md", "guides/a.md", true},
+        MatchCase{"{docs,guides}/*.md", "other/a.md", false}, MatchCase{"a{,b}.md", "a.md", true},
+        MatchCase{"a{,b}.md", "ab.md", true}, MatchCase{"{a,b{c,d}}.md", "bd.md", true},
+        MatchCase{"{a,b{c,d}}.md", "b.md", false}, MatchCase{"{docs/**,x.md}", "docs/a/b.md", true},
+        MatchCase{"{docs/**,x.md}", "x.md", true}, MatchCase{"[{]a", "{a", true},
+        // '**' as a whole component.
+        MatchCase{"**", "a/b/c.md", true}, MatchCase{"**/*.md", "a.md", true},
+        MatchCase{"**/*.md", "a/b/c.md", true}, MatchCase{"**/*.md", "a/b/c.txt", false},
+        MatchCase{"docs/**", "docs/a.md", true}, MatchCase{"docs/**", "docs/a/b.md", true},
+        MatchCase{"docs/**", "docs", false}, MatchCase{"docs/**", "docsx/a.md", false},
+        MatchCase{"a/**/b.md", "a/b.md", true}, MatchCase{"a/**/b.md", "a/x/y/b.md", true},
+        MatchCase{"a/**/b.md", "ab.md", false}, MatchCase{"a/**/b.md", "a/xb.md", false},
+        MatchCase{"**/docs/**", "x/docs/y.md", true},
+        // Backslashes are separators, not escapes; matching is case-sensitive.
+        MatchCase{"docs\\*.md", "docs/a.md", true}, MatchCase{"docs\\**\\*.md", "docs/a/b.md", true},
+        MatchCase{"README.md", "readme.md", false}, MatchCase{"CHANGELOG.md", "CHANGELOG.md", true},
+        // White space and other bytes are ordinary characters.
+        MatchCase{" ", " ", true}, MatchCase{"a b.md", "a b.md", true}));
+
+struct ErrorCase {
+  std::string pattern;
+  std::string description;
+};
+
+class GlobError : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(GlobError, DescribesTheProblem) {
+  auto glob = Glob::compile(GetParam().pattern);
+  ASSERT_FALSE(glob.ok());
+  EXPECT_EQ(glob.error(), GetParam().description);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GlobError,
+                         testing::Values(ErrorCase{"docs/[ab", "unclosed character class; missing ']'"},
+                                         ErrorCase{"[]", "unclosed character class; missing ']'"},
+                                         ErrorCase{"{a,[b}", "unclosed character class; missing ']'"},
+                                         ErrorCase{"[z-a]", "invalid range; 'z' > 'a'"},
+                                         ErrorCase{"{a,b", "unclosed alternate group; missing '}'"},
+                                         ErrorCase{"a}", "unopened alternate group; missing '{'"},
+                                         ErrorCase{"docs/**.md",
+                                                   "invalid use of **; must be one path component"},
+                                         ErrorCase{"a**/b", "invalid use of **; must be one path component"},
+                                         ErrorCase{"***/b", "invalid use of **; must be one path component"},
+                                         ErrorCase{"{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}",
+                                                   "braces expand to more than 1024 alternatives"}));
+
+TEST(CompileGlob, LabelsItsMessages) {
+  auto empty = compile_glob("", "kinds.path");
+  ASSERT_FALSE(empty.ok());
+  EXPECT_EQ(empty.error(), "kinds.path glob must not be empty");
+
+  auto blank = compile_glob("  ", "include");
+  EXPECT_TRUE(blank.ok());
+
+  auto bad = compile_glob("docs\\[a\"", "exclude");
+  ASSERT_FALSE(bad.ok());
+  EXPECT_EQ(bad.error(), "invalid exclude glob \"docs\\\\[a\\\"\": unclosed character class; missing ']'");
+}
+
+TEST(CompileGlob, LongPathsMatchInLinearTime) {
+  // A backtracking matcher would take exponential time here.
+  auto glob = Glob::compile("*a*a*a*a*a*a*a*a*a*a*b");
+  ASSERT_TRUE(glob.ok());
+  EXPECT_FALSE(glob->matches(std::string(2000, 'a')));
+}
+
+}  // namespace
+}  // namespace tovik::config
