@@ -51,9 +51,12 @@ std::string frontmatter_kind_list() {
 
 std::string kind_source(const KindResolution& resolution) {
   switch (resolution.state) {
-    case State::from_configuration: return "configuration";
-    case State::missing: return "unknown";
-    default: return "frontmatter";
+    case State::from_configuration:
+      return "configuration";
+    case State::missing:
+      return "unknown";
+    default:
+      return "frontmatter";
   }
 }
 
@@ -73,8 +76,8 @@ nlohmann::ordered_json describe_kind(const KindResolution& resolution) {
       out["problem"] = "The generated kind can only be assigned in configuration.";
       break;
     case State::unknown_kind:
-      out["problem"] =
-          "Unknown kind " + quote(resolution.declared) + "; use one of the lowercase kinds " + frontmatter_kind_list() + ".";
+      out["problem"] = "Unknown kind " + quote(resolution.declared) + "; use one of the lowercase kinds " +
+                       frontmatter_kind_list() + ".";
       break;
     case State::missing:
       out["problem"] = "Declare kind in frontmatter or add a matching [[kinds]] configuration entry.";
