@@ -1,0 +1,976 @@
+// The inline parser: code spans, emphasis and strikethrough (a delimiter stack), links and images (a
+// bracket stack), autolinks, raw HTML, breaks, footnote references and text.
+#include "markdown/inlines.hpp"
+
+#include <array>
+#include <unordered_map>
+#include <vector>
+
+#include "markdown/html.hpp"
+#include "markdown/link_scan.hpp"
+#include "markdown/text.hpp"
+#include "markdown/tree_ops.hpp"
+
+namespace tovik::markdown::detail {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+struct Delimiter {
+  NodeId node;
+  char ch;
+  int length;           // delimiters left in the run
+  int original_length;  // length of the whole run
+  bool can_open;
+  bool can_close;
+  std::size_t prev;
+  std::size_t next;
+};
+
+struct Bracket {
+  NodeId node;          // the text node of `[` or `![`
+  std::size_t pos;      // content offset of `[` (or `!`)
+  bool image;
+  bool active;
+  std::size_t delimiter_bottom;  // last delimiter when the bracket was pushed
+  std::size_t literal_links;     // count of literal autolinks made before it
+};
+
+bool is_email_atext(char c) { return is_ascii_alnum(c) || c == '+' || c == '-' || c == '.' || c == '_'; }
+
+class InlineParser {
+ public:
+  InlineParser(InlineContext& context, NodeId parent, const Content& content)
+      : ctx_(context), tree_(context.tree), content_(content), text_(content.text), parent_(parent) {
+    base_ = static_cast<NodeId>(tree_.nodes.size());
+  }
+
+  void run();
+
+ private:
+  // Nodes.
+  NodeId make(NodeType type, std::size_t cstart, std::size_t cend) {
+    NodeId id = add_node(tree_, type, content_.to_source(cstart), content_.to_source_end(cend));
+    cstart_.push_back(static_cast<std::uint32_t>(cstart));
+    cend_.push_back(static_cast<std::uint32_t>(cend));
+    return id;
+  }
+  NodeId append(NodeType type, std::size_t cstart, std::size_t cend) {
+    NodeId id = make(type, cstart, cend);
+    append_child(tree_, parent_, id);
+    return id;
+  }
+  std::uint32_t& cstart(NodeId id) { return cstart_[id - base_]; }
+  std::uint32_t& cend(NodeId id) { return cend_[id - base_]; }
+  void flush_text(std::size_t upto) {
+    if (upto > text_start_) append(NodeType::Text, text_start_, upto);
+    text_start_ = upto;
+  }
+
+  // Constructs.
+  void line_ending();
+  void backslash();
+  void code_span();
+  bool angle_autolink();
+  bool inline_html();
+  void open_bracket(bool image);
+  bool footnote_call();
+  void close_bracket();
+  void delimiter_run();
+  bool literal_autolink();
+  void skip_plain();
+  std::size_t email_end(std::size_t from) const;
+  std::size_t www_or_url_end(std::size_t from, std::size_t domain_start) const;
+
+  // Links.
+  bool inline_link_tail(std::size_t after, std::size_t& end, std::size_t& dest_start, std::size_t& dest_end,
+                        std::size_t& title_start, std::size_t& title_end, bool& has_title);
+  void finish_link(std::size_t bracket_index, NodeType type, std::size_t end);
+  bool label_defined(std::string_view raw) const;
+
+  // Emphasis.
+  void push_delimiter(NodeId node, char ch, int length, bool can_open, bool can_close);
+  void remove_delimiter(std::size_t index);
+  void process_emphasis(std::size_t bottom);
+  std::size_t insert_emphasis(std::size_t opener, std::size_t closer);
+
+  // Finishing.
+  void finish();
+  std::string_view decoded_text(std::size_t from, std::size_t to);
+  std::string_view save(std::string_view text);
+
+  InlineContext& ctx_;
+  Tree& tree_;
+  const Content& content_;
+  std::string_view text_;
+  NodeId parent_;
+  NodeId base_;
+  std::vector<std::uint32_t> cstart_;
+  std::vector<std::uint32_t> cend_;
+  std::size_t pos_ = 0;
+  std::size_t text_start_ = 0;
+
+  std::vector<Delimiter> delimiters_;
+  std::size_t last_delimiter_ = kNone;
+  std::vector<Bracket> brackets_;
+  std::vector<NodeId> literal_links_;
+  std::vector<NodeId> images_;
+
+  // Code span memo: the last position of a backtick run of each length, once a full scan has been made.
+  std::unordered_map<std::size_t, std::size_t> backtick_runs_;
+  bool scanned_backticks_ = false;
+  HtmlScanMemo html_memo_;
+  std::string scratch_;
+};
+
+void InlineParser::run() {
+  const std::size_t n = text_.size();
+  while (pos_ < n) {
+    char c = text_[pos_];
+    switch (c) {
+      case '\n':
+      case '\r':
+        line_ending();
+        break;
+      case '\\':
+        backslash();
+        break;
+      case '`':
+        code_span();
+        break;
+      case '<':
+        if (!angle_autolink() && !inline_html()) ++pos_;
+        break;
+      case '[':
+        if (!footnote_call()) open_bracket(false);
+        break;
+      case '!':
+        if (pos_ + 1 < n && text_[pos_ + 1] == '[') {
+          open_bracket(true);
+        } else {
+          ++pos_;
+        }
+        break;
+      case ']':
+        close_bracket();
+        break;
+      case '*':
+      case '_':
+      case '~':
+        delimiter_run();
+        break;
+      default:
+        if (!literal_autolink()) skip_plain();
+        break;
+    }
+  }
+  flush_text(n);
+  process_emphasis(kNone);
+  finish();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Line endings, escapes, code spans
+
+void InlineParser::line_ending() {
+  std::size_t spaces = 0;
+  while (pos_ - spaces > text_start_ && text_[pos_ - spaces - 1] == ' ') ++spaces;
+  std::size_t after = pos_ + ((text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ? 2 : 1);
+  if (spaces >= 2) {
+    flush_text(pos_ - spaces);
+    append(NodeType::Break, pos_ - spaces, after);
+    while (after < text_.size() && is_space_or_tab(text_[after])) ++after;
+    text_start_ = after;
+  }
+  pos_ = after;
+  // Leading whitespace of the next line stays in the text run (the value drops it).
+  while (pos_ < text_.size() && is_space_or_tab(text_[pos_])) ++pos_;
+}
+
+void InlineParser::backslash() {
+  if (pos_ + 1 < text_.size() && is_line_end(text_[pos_ + 1])) {
+    flush_text(pos_);
+    std::size_t after = pos_ + 1;
+    after += (text_[after] == '\r' && after + 1 < text_.size() && text_[after + 1] == '\n') ? 2 : 1;
+    append(NodeType::Break, pos_, after);
+    while (after < text_.size() && is_space_or_tab(text_[after])) ++after;
+    text_start_ = after;
+    pos_ = after;
+    return;
+  }
+  if (pos_ + 1 < text_.size() && is_ascii_punct(text_[pos_ + 1])) {
+    pos_ += 2;
+  } else {
+    ++pos_;
+  }
+}
+
+void InlineParser::code_span() {
+  std::size_t start = pos_;
+  std::size_t run = 0;
+  while (pos_ < text_.size() && text_[pos_] == '`') {
+    ++pos_;
+    ++run;
+  }
+  // Find a closing run of the same length.
+  std::size_t close = npos;
+  bool possible = true;
+  if (scanned_backticks_) {
+    auto it = backtick_runs_.find(run);
+    possible = it != backtick_runs_.end() && it->second >= pos_;
+  }
+  if (possible) {
+    std::size_t i = pos_;
+    while (i < text_.size()) {
+      std::size_t tick = text_.find('`', i);
+      if (tick == npos) break;
+      std::size_t j = tick;
+      while (j < text_.size() && text_[j] == '`') ++j;
+      backtick_runs_[j - tick] = tick;
+      if (j - tick == run) {
+        close = tick;
+        break;
+      }
+      i = j;
+    }
+    if (close == npos) scanned_backticks_ = true;
+  }
+  if (close == npos) return;  // the run is literal text
+  flush_text(start);
+  NodeId code = append(NodeType::InlineCode, start, close + run);
+  std::string_view inner = text_.substr(pos_, close - pos_);
+  auto is_pad = [](char ch) { return ch == ' ' || ch == '\n' || ch == '\r'; };
+  if (inner.size() >= 2 && is_pad(inner.front()) && is_pad(inner.back()) &&
+      inner.find_first_not_of(" \r\n") != npos) {
+    std::size_t cut_front = (inner.substr(0, 2) == "\r\n") ? 2 : 1;
+    std::size_t cut_back = (inner.size() >= 2 && inner.substr(inner.size() - 2) == "\r\n") ? 2 : 1;
+    if (cut_front + cut_back <= inner.size()) inner = inner.substr(cut_front, inner.size() - cut_front - cut_back);
+  }
+  if (inner.find('\0') != npos) {
+    scratch_.clear();
+    for (char ch : inner) {
+      if (ch == '\0') {
+        scratch_.append("\xef\xbf\xbd");
+      } else {
+        scratch_.push_back(ch);
+      }
+    }
+    tree_.nodes[code].value = tree_.strings.save(scratch_);
+  } else {
+    tree_.nodes[code].value = save(inner);
+  }
+  pos_ = close + run;
+  text_start_ = pos_;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Autolinks and raw HTML
+
+bool InlineParser::angle_autolink() {
+  std::size_t i = pos_ + 1;
+  const std::size_t n = text_.size();
+  // URI autolink: scheme ':' then no spaces, controls or angle brackets.
+  std::size_t scheme_end = i;
+  while (scheme_end < n && (is_ascii_alnum(text_[scheme_end]) || text_[scheme_end] == '+' ||
+                            text_[scheme_end] == '.' || text_[scheme_end] == '-')) {
+    ++scheme_end;
+  }
+  bool is_email = false;
+  std::size_t end = npos;
+  if (i < n && is_ascii_alpha(text_[i]) && scheme_end - i >= 2 && scheme_end - i <= 32 && scheme_end < n &&
+      text_[scheme_end] == ':') {
+    std::size_t j = scheme_end + 1;
+    while (j < n && text_[j] != '>' && text_[j] != '<' && !is_ascii_control(static_cast<unsigned char>(text_[j])) &&
+           text_[j] != ' ') {
+      ++j;
+    }
+    if (j < n && text_[j] == '>') end = j;
+  }
+  if (end == npos) {
+    // Email autolink.
+    std::size_t j = i;
+    while (j < n && (is_ascii_alnum(text_[j]) || std::string_view(".!#$%&'*+/=?^_`{|}~-").find(text_[j]) != npos)) ++j;
+    if (j > i && j < n && text_[j] == '@') {
+      std::size_t k = j + 1;
+      bool ok = true;
+      while (true) {
+        std::size_t label_start = k;
+        while (k < n && (is_ascii_alnum(text_[k]) || text_[k] == '-') && k - label_start < 63) ++k;
+        if (k == label_start || text_[label_start] == '-' || text_[k - 1] == '-') {
+          ok = false;
+          break;
+        }
+        if (k < n && text_[k] == '.') {
+          ++k;
+          continue;
+        }
+        break;
+      }
+      if (ok && k < n && text_[k] == '>') {
+        end = k;
+        is_email = true;
+      }
+    }
+  }
+  if (end == npos) return false;
+  flush_text(pos_);
+  NodeId link = append(NodeType::Link, pos_, end + 1);
+  std::string_view address = text_.substr(i, end - i);
+  if (is_email) {
+    scratch_.assign("mailto:");
+    scratch_.append(address);
+    tree_.nodes[link].url = tree_.strings.save(scratch_);
+  } else {
+    tree_.nodes[link].url = save(address);
+  }
+  NodeId label = make(NodeType::Text, i, end);
+  tree_.nodes[label].value = save(address);
+  append_child(tree_, link, label);
+  pos_ = end + 1;
+  text_start_ = pos_;
+  return true;
+}
+
+bool InlineParser::inline_html() {
+  std::size_t length = scan_inline_html(text_, pos_, html_memo_);
+  if (length == 0) return false;
+  flush_text(pos_);
+  NodeId html = append(NodeType::Html, pos_, pos_ + length);
+  tree_.nodes[html].value = save(text_.substr(pos_, length));
+  pos_ += length;
+  text_start_ = pos_;
+  return true;
+}
+
+// GFM autolink literals: www. links, http(s):// links and email addresses written in plain text.
+bool InlineParser::literal_autolink() {
+  char c = text_[pos_];
+  std::size_t n = text_.size();
+  char before = pos_ > 0 ? text_[pos_ - 1] : '\n';
+  std::size_t end = npos;
+  int prefix = 0;  // 1: the url gets http://, 2: it gets mailto:
+  if ((c == 'w' || c == 'W') && pos_ + 4 <= n && ascii_lower(text_[pos_ + 1]) == 'w' &&
+      ascii_lower(text_[pos_ + 2]) == 'w' && text_[pos_ + 3] == '.' &&
+      (pos_ == 0 || is_whitespace(before) || before == '(' || before == '*' || before == '_' || before == '~' ||
+       before == '[' || before == ']')) {
+    end = www_or_url_end(pos_, pos_);
+    prefix = 1;
+  } else if ((c == 'h' || c == 'H') && (pos_ == 0 || !is_ascii_alpha(before))) {
+    auto lower_is = [&](std::string_view word) {
+      if (pos_ + word.size() > n) return false;
+      for (std::size_t m = 0; m < word.size(); ++m) {
+        if (ascii_lower(text_[pos_ + m]) != word[m]) return false;
+      }
+      return true;
+    };
+    std::size_t scheme = lower_is("https://") ? 8 : lower_is("http://") ? 7 : 0;
+    if (scheme != 0) end = www_or_url_end(pos_, pos_ + scheme);
+  }
+  if (end == npos && is_email_atext(c) && (pos_ == 0 || !(is_email_atext(before) || before == '/'))) {
+    end = email_end(pos_);
+    prefix = 2;
+  }
+  if (end == npos || end <= pos_) return false;
+  flush_text(pos_);
+  NodeId link = append(NodeType::Link, pos_, end);
+  std::string_view literal = text_.substr(pos_, end - pos_);
+  if (prefix == 0) {
+    tree_.nodes[link].url = save(literal);
+  } else {
+    scratch_.assign(prefix == 1 ? "http://" : "mailto:");
+    scratch_.append(literal);
+    tree_.nodes[link].url = tree_.strings.save(scratch_);
+  }
+  NodeId label = make(NodeType::Text, pos_, end);
+  tree_.nodes[label].value = save(literal);
+  append_child(tree_, link, label);
+  literal_links_.push_back(link);
+  pos_ = end;
+  text_start_ = pos_;
+  return true;
+}
+
+// Steps over plain text: a run of ASCII letters and digits (no literal autolink starts inside a word),
+// or one other character.
+void InlineParser::skip_plain() {
+  std::size_t n = text_.size();
+  if (is_ascii_alnum(text_[pos_])) {
+    while (pos_ < n && is_ascii_alnum(text_[pos_])) ++pos_;
+    return;
+  }
+  std::size_t len;
+  decode_utf8(text_, pos_, len);
+  pos_ += len;
+}
+
+// The end of a www. or http(s):// literal starting at `from` whose domain starts at `domain_start`, or npos.
+std::size_t InlineParser::www_or_url_end(std::size_t from, std::size_t domain_start) const {
+  std::size_t n = text_.size();
+  // Domain: letters, digits, '-', '_', '.', and non-ASCII characters that are not punctuation or space.
+  std::size_t i = domain_start;
+  bool underscore_last = false, underscore_before_last = false, seen = false;
+  while (i < n) {
+    unsigned char ch = static_cast<unsigned char>(text_[i]);
+    if (ch >= 0x80) {
+      std::size_t len;
+      std::uint32_t code = decode_utf8(text_, i, len);
+      if (is_unicode_whitespace_code(code) || is_punctuation_code(code)) break;
+      seen = true;
+      i += len;
+      continue;
+    }
+    if (ch == '_') {
+      underscore_last = true;
+    } else if (ch == '.') {
+      // A dot followed by trailing punctuation and the end is not part of the domain.
+      std::size_t k = i + 1;
+      if (k >= n || is_whitespace(text_[k]) || text_[k] == '<') break;
+      underscore_before_last = underscore_last;
+      underscore_last = false;
+    } else if (!(is_ascii_alnum(static_cast<char>(ch)) || ch == '-')) {
+      break;
+    } else {
+      seen = true;
+    }
+    ++i;
+  }
+  // Trailing dots and underscores are not part of the domain.
+  std::size_t domain_end = i;
+  while (domain_end > domain_start && (text_[domain_end - 1] == '.' || text_[domain_end - 1] == '_')) --domain_end;
+  if (!seen || underscore_last || underscore_before_last) {
+    // Re-check the underscore rule on the trimmed domain.
+    bool last = false, before_last = false;
+    for (std::size_t k = domain_start; k < domain_end; ++k) {
+      if (text_[k] == '_') last = true;
+      if (text_[k] == '.') {
+        before_last = last;
+        last = false;
+      }
+    }
+    if (!seen || last || before_last) return npos;
+  }
+  if (domain_end == domain_start) return npos;
+  // Path: up to whitespace or '<'.
+  std::size_t end = domain_end;
+  if (i == domain_end) {
+    while (end < n && !is_whitespace(text_[end]) && text_[end] != '<') {
+      unsigned char ch = static_cast<unsigned char>(text_[end]);
+      if (ch >= 0x80) {
+        std::size_t len;
+        std::uint32_t code = decode_utf8(text_, end, len);
+        if (is_unicode_whitespace_code(code)) break;
+        end += len;
+        continue;
+      }
+      ++end;
+    }
+  }
+  // Trailing punctuation, unbalanced closing parentheses and entity-like endings are not part of it.
+  long balance = 0;  // closing minus opening parentheses in [from, end)
+  for (std::size_t k = from; k < end; ++k) {
+    if (text_[k] == '(') --balance;
+    if (text_[k] == ')') ++balance;
+  }
+  while (end > domain_end) {
+    char last = text_[end - 1];
+    if (last == '?' || last == '!' || last == '.' || last == ',' || last == ':' || last == '*' || last == '_' ||
+        last == '~' || last == '\'' || last == '"') {
+      --end;
+      continue;
+    }
+    if (last == ';') {
+      std::size_t k = end - 1;
+      while (k > domain_end && is_ascii_alnum(text_[k - 1])) --k;
+      if (k > domain_end && text_[k - 1] == '&' && k < end - 1) {
+        end = k - 1;
+      } else {
+        --end;
+      }
+      continue;
+    }
+    if (last == ')' && balance > 0) {
+      --balance;
+      --end;
+      continue;
+    }
+    break;
+  }
+  return end;
+}
+
+// The end of an email literal starting at `from`, or npos.
+std::size_t InlineParser::email_end(std::size_t from) const {
+  std::size_t n = text_.size();
+  std::size_t i = from;
+  while (i < n && is_email_atext(text_[i])) ++i;
+  if (i == from || i >= n || text_[i] != '@') return npos;
+  std::size_t domain_start = ++i;
+  bool dot = false;
+  std::size_t last_good = npos;
+  while (i < n) {
+    char ch = text_[i];
+    if (is_ascii_alnum(ch) || ch == '-' || ch == '_') {
+      ++i;
+      continue;
+    }
+    if (ch == '.' && i + 1 < n && (is_ascii_alnum(text_[i + 1]) || text_[i + 1] == '-' || text_[i + 1] == '_') &&
+        i > domain_start) {
+      dot = true;
+      ++i;
+      continue;
+    }
+    break;
+  }
+  if (i == domain_start || !dot) return npos;
+  char last = text_[i - 1];
+  if (last == '-' || last == '_') return npos;
+  last_good = i;
+  return last_good;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Links and images
+
+bool InlineParser::label_defined(std::string_view raw) const {
+  if (ctx_.link_labels.empty()) return false;
+  return ctx_.link_labels.count(normalize_label(raw)) != 0;
+}
+
+void InlineParser::open_bracket(bool image) {
+  std::size_t start = pos_;
+  std::size_t length = image ? 2 : 1;
+  flush_text(start);
+  NodeId node = append(NodeType::Text, start, start + length);
+  brackets_.push_back({node, start, image, true, last_delimiter_, literal_links_.size()});
+  pos_ = start + length;
+  text_start_ = pos_;
+}
+
+bool InlineParser::footnote_call() {
+  if (pos_ + 2 >= text_.size() || text_[pos_ + 1] != '^' || ctx_.footnote_labels.empty()) return false;
+  std::size_t i = pos_ + 2;
+  while (i < text_.size() && i - pos_ < 1001) {
+    char c = text_[i];
+    if (c == ']' || c == '[' || is_whitespace(c)) break;
+    if (c == '\\' && i + 1 < text_.size() && is_ascii_punct(text_[i + 1])) {
+      i += 2;
+      continue;
+    }
+    ++i;
+  }
+  if (i == pos_ + 2 || i >= text_.size() || text_[i] != ']') return false;
+  std::string_view raw = text_.substr(pos_ + 2, i - pos_ - 2);
+  if (ctx_.footnote_labels.count(normalize_label(raw)) == 0) return false;
+  flush_text(pos_);
+  NodeId ref = append(NodeType::FootnoteReference, pos_, i + 1);
+  tree_.nodes[ref].label = save_unescaped(tree_, raw, scratch_);
+  pos_ = i + 1;
+  text_start_ = pos_;
+  return true;
+}
+
+// After `](` ... `)`: whitespace, an optional destination, an optional title, whitespace, `)`.
+bool InlineParser::inline_link_tail(std::size_t after, std::size_t& end, std::size_t& dest_start,
+                                    std::size_t& dest_end, std::size_t& title_start, std::size_t& title_end,
+                                    bool& has_title) {
+  std::size_t n = text_.size();
+  if (after >= n || text_[after] != '(') return false;
+  auto skip_ws = [&](std::size_t i) {
+    while (i < n && (is_space_or_tab(text_[i]) || is_line_end(text_[i]))) ++i;
+    return i;
+  };
+  std::size_t i = skip_ws(after + 1);
+  dest_start = dest_end = i;
+  has_title = false;
+  if (i < n && text_[i] == ')') {
+    end = i + 1;
+    return true;
+  }
+  Destination dest = scan_link_destination(text_, i);
+  if (dest.end == npos) return false;
+  dest_start = dest.value_start;
+  dest_end = dest.value_end;
+  std::size_t j = skip_ws(dest.end);
+  if (j < n && text_[j] == ')') {
+    end = j + 1;
+    return true;
+  }
+  if (j == dest.end) return false;  // a title needs whitespace before it
+  std::size_t t = scan_link_title(text_, j);
+  if (t == npos) return false;
+  std::size_t k = skip_ws(t);
+  if (k >= n || text_[k] != ')') return false;
+  has_title = true;
+  title_start = j + 1;
+  title_end = t - 1;
+  end = k + 1;
+  return true;
+}
+
+void InlineParser::close_bracket() {
+  std::size_t close = pos_;
+  if (brackets_.empty()) {
+    ++pos_;
+    return;
+  }
+  Bracket opener = brackets_.back();
+  if (!opener.active) {
+    brackets_.pop_back();
+    ++pos_;
+    return;
+  }
+  std::size_t label_start = opener.pos + (opener.image ? 2 : 1);
+  std::string_view inner = text_.substr(label_start, close - label_start);
+  std::size_t end, dest_start, dest_end, title_start = 0, title_end = 0;
+  bool has_title;
+  NodeType type;
+  NodeId result = kNoNode;
+  if (inline_link_tail(close + 1, end, dest_start, dest_end, title_start, title_end, has_title)) {
+    flush_text(close);
+    type = opener.image ? NodeType::Image : NodeType::Link;
+    result = make(type, opener.pos, end);
+    Node& node = tree_.nodes[result];
+    node.url = save_unescaped(tree_, text_.substr(dest_start, dest_end - dest_start), scratch_);
+    if (has_title) {
+      node.title = save_unescaped(tree_, text_.substr(title_start, title_end - title_start), scratch_);
+    }
+  } else {
+    // A reference: full [text][label], collapsed [text][], or shortcut [text].
+    std::size_t after = close + 1;
+    ReferenceType kind = ReferenceType::Shortcut;
+    std::string_view raw_label = inner;
+    end = after;
+    bool valid = true;
+    if (after < text_.size() && text_[after] == '[') {
+      std::size_t label_end = scan_link_label(text_, after);
+      if (label_end != npos) {
+        kind = ReferenceType::Full;
+        raw_label = text_.substr(after + 1, label_end - after - 2);
+        end = label_end;
+      } else if (after + 1 < text_.size() && text_[after + 1] == ']') {
+        kind = ReferenceType::Collapsed;
+        end = after + 2;
+      }
+    }
+    if (kind != ReferenceType::Full) {
+      // The link text itself must be a valid label.
+      std::size_t check = scan_link_label(text_, label_start - 1);
+      valid = inner.size() <= 999 && check == close + 1;
+    }
+    if (!valid || !label_defined(raw_label)) {
+      brackets_.pop_back();
+      ++pos_;
+      return;
+    }
+    flush_text(close);
+    type = opener.image ? NodeType::ImageReference : NodeType::LinkReference;
+    result = make(type, opener.pos, end);
+    Node& node = tree_.nodes[result];
+    node.reference_type = kind;
+    node.label = save_unescaped(tree_, raw_label, scratch_);
+  }
+  // Move everything after the opener into the new node.
+  NodeId first = tree_.nodes[opener.node].next_sibling;
+  if (first != kNoNode) move_range(tree_, first, tree_.nodes[parent_].last_child, result);
+  insert_after(tree_, opener.node, result);
+  unlink(tree_, opener.node);
+  process_emphasis(opener.delimiter_bottom);
+  brackets_.pop_back();
+  if (type == NodeType::Image || type == NodeType::ImageReference) {
+    images_.push_back(result);
+  } else {
+    // Links do not contain links: earlier link openers become plain text, and autolink literals inside
+    // the text turn back into text.
+    for (std::size_t k = brackets_.size(); k-- > 0;) {
+      if (brackets_[k].image) continue;
+      if (!brackets_[k].active) break;
+      brackets_[k].active = false;
+    }
+    for (std::size_t k = opener.literal_links; k < literal_links_.size(); ++k) {
+      NodeId literal = literal_links_[k];
+      NodeId label = tree_.nodes[literal].first_child;
+      if (label == kNoNode || tree_.nodes[literal].parent == kNoNode) continue;
+      unlink(tree_, label);
+      tree_.nodes[label].value = {};
+      insert_before(tree_, literal, label);
+      unlink(tree_, literal);
+    }
+    literal_links_.resize(opener.literal_links);
+  }
+  pos_ = end;
+  text_start_ = pos_;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Emphasis and strikethrough
+
+void InlineParser::delimiter_run() {
+  char ch = text_[pos_];
+  std::size_t start = pos_;
+  while (pos_ < text_.size() && text_[pos_] == ch) ++pos_;
+  int length = static_cast<int>(pos_ - start);
+  std::uint32_t before = decode_utf8_before(text_, start);
+  std::uint32_t after = '\n';
+  if (pos_ < text_.size()) {
+    std::size_t len;
+    after = decode_utf8(text_, pos_, len);
+  }
+  bool before_space = is_unicode_whitespace_code(before);
+  bool after_space = is_unicode_whitespace_code(after);
+  bool before_punct = is_punctuation_code(before);
+  bool after_punct = is_punctuation_code(after);
+  bool left_flanking = !after_space && (!after_punct || before_space || before_punct);
+  bool right_flanking = !before_space && (!before_punct || after_space || after_punct);
+  bool can_open, can_close;
+  if (ch == '_') {
+    can_open = left_flanking && (!right_flanking || before_punct);
+    can_close = right_flanking && (!left_flanking || after_punct);
+  } else {
+    can_open = left_flanking;
+    can_close = right_flanking;
+  }
+  if (ch == '~' && length > 2) can_open = can_close = false;
+  flush_text(start);
+  NodeId node = append(NodeType::Text, start, pos_);
+  text_start_ = pos_;
+  if (can_open || can_close) push_delimiter(node, ch, length, can_open, can_close);
+}
+
+void InlineParser::push_delimiter(NodeId node, char ch, int length, bool can_open, bool can_close) {
+  delimiters_.push_back({node, ch, length, length, can_open, can_close, last_delimiter_, kNone});
+  std::size_t index = delimiters_.size() - 1;
+  if (last_delimiter_ != kNone) delimiters_[last_delimiter_].next = index;
+  last_delimiter_ = index;
+}
+
+void InlineParser::remove_delimiter(std::size_t index) {
+  Delimiter& d = delimiters_[index];
+  if (d.prev != kNone) delimiters_[d.prev].next = d.next;
+  if (d.next != kNone) {
+    delimiters_[d.next].prev = d.prev;
+  } else {
+    last_delimiter_ = d.prev;
+  }
+}
+
+int char_slot(char ch) { return ch == '*' ? 0 : ch == '_' ? 1 : 2; }
+
+void InlineParser::process_emphasis(std::size_t bottom) {
+  // openers_bottom[char][closer length % 3][closer can open]: below it no opener can match.
+  std::size_t openers_bottom[3][3][2];
+  for (auto& a : openers_bottom)
+    for (auto& b : a)
+      for (auto& c : b) c = bottom;
+  // The first delimiter above the bottom.
+  std::size_t closer = last_delimiter_;
+  std::size_t first = kNone;
+  while (closer != kNone && closer != bottom) {
+    first = closer;
+    closer = delimiters_[closer].prev;
+  }
+  closer = first;
+  while (closer != kNone) {
+    Delimiter& c = delimiters_[closer];
+    if (!c.can_close) {
+      closer = c.next;
+      continue;
+    }
+    int slot = char_slot(c.ch);
+    std::size_t& floor = openers_bottom[slot][c.original_length % 3][c.can_open ? 1 : 0];
+    std::size_t opener = c.prev;
+    bool found = false;
+    while (opener != kNone && opener != bottom && opener != floor) {
+      Delimiter& o = delimiters_[opener];
+      if (o.can_open && o.ch == c.ch) {
+        if (c.ch == '~') {
+          if (o.length == c.length) {
+            found = true;
+            break;
+          }
+        } else {
+          bool odd_match = (c.can_open || o.can_close) && (o.original_length + c.original_length) % 3 == 0 &&
+                           !(o.original_length % 3 == 0 && c.original_length % 3 == 0);
+          if (!odd_match) {
+            found = true;
+            break;
+          }
+        }
+      }
+      opener = o.prev;
+    }
+    if (found) {
+      closer = insert_emphasis(opener, closer);
+      continue;
+    }
+    std::size_t old = closer;
+    std::size_t next = delimiters_[old].next;
+    floor = delimiters_[old].prev;
+    if (!delimiters_[old].can_open) remove_delimiter(old);
+    closer = next;
+  }
+  // Every delimiter above the bottom is now plain text.
+  while (last_delimiter_ != kNone && last_delimiter_ != bottom) remove_delimiter(last_delimiter_);
+}
+
+std::size_t InlineParser::insert_emphasis(std::size_t opener_index, std::size_t closer_index) {
+  Delimiter& o = delimiters_[opener_index];
+  Delimiter& c = delimiters_[closer_index];
+  int use = c.ch == '~' ? c.length : (o.length >= 2 && c.length >= 2 ? 2 : 1);
+  NodeId on = o.node;
+  NodeId cn = c.node;
+  cend(on) -= use;
+  cstart(cn) += use;
+  o.length -= use;
+  c.length -= use;
+  NodeType type = c.ch == '~' ? NodeType::Delete : use == 1 ? NodeType::Emphasis : NodeType::Strong;
+  NodeId emph = make(type, cend(on), cstart(cn));
+  NodeId first = tree_.nodes[on].next_sibling;
+  if (first != cn) move_range(tree_, first, tree_.nodes[cn].prev_sibling, emph);
+  insert_after(tree_, on, emph);
+  // Delimiters between the opener and the closer can no longer match.
+  std::size_t d = c.prev;
+  while (d != kNone && d != opener_index) {
+    std::size_t prev = delimiters_[d].prev;
+    remove_delimiter(d);
+    d = prev;
+  }
+  // Refresh the spans of the shrunk delimiter texts.
+  tree_.nodes[on].end = content_.to_source_end(cend(on));
+  tree_.nodes[cn].start = content_.to_source(cstart(cn));
+  if (delimiters_[opener_index].length == 0) {
+    unlink(tree_, on);
+    remove_delimiter(opener_index);
+  }
+  std::size_t next = closer_index;
+  if (delimiters_[closer_index].length == 0) {
+    next = delimiters_[closer_index].next;
+    unlink(tree_, cn);
+    remove_delimiter(closer_index);
+  }
+  return next;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Text values and image descriptions
+
+std::string_view InlineParser::save(std::string_view text) {
+  const char* begin = tree_.source.data();
+  const char* end = begin + tree_.source.size();
+  if (text.data() >= begin && text.data() + text.size() <= end) return text;
+  return tree_.strings.save(text);
+}
+
+// The value of text spanning content [from, to): escapes and references decoded, the whitespace around
+// line endings dropped.
+std::string_view InlineParser::decoded_text(std::size_t from, std::size_t to) {
+  std::string_view raw = text_.substr(from, to - from);
+  bool plain = raw.find_first_of(std::string_view("\\&\n\r\0", 5)) == npos;
+  if (plain) return save(raw);
+  scratch_.clear();
+  std::size_t i = 0;
+  while (i < raw.size()) {
+    char c = raw[i];
+    if (c == '\n' || c == '\r') {
+      while (!scratch_.empty() && (scratch_.back() == ' ' || scratch_.back() == '\t')) scratch_.pop_back();
+      scratch_.push_back(c);
+      ++i;
+      if (c == '\r' && i < raw.size() && raw[i] == '\n') {
+        scratch_.push_back('\n');
+        ++i;
+      }
+      while (i < raw.size() && is_space_or_tab(raw[i])) ++i;
+      continue;
+    }
+    std::size_t run = i;
+    while (run < raw.size() && raw[run] != '\n' && raw[run] != '\r') ++run;
+    append_unescaped(scratch_, raw.substr(i, run - i));
+    i = run;
+  }
+  return tree_.strings.save(scratch_);
+}
+
+void InlineParser::finish() {
+  // Merge adjacent text nodes and give them their values.
+  for (NodeId id = base_; id < tree_.nodes.size(); ++id) {
+    Node& node = tree_.nodes[id];
+    if (node.type != NodeType::Text || node.parent == kNoNode) continue;
+    if (node.prev_sibling != kNoNode && tree_.nodes[node.prev_sibling].type == NodeType::Text) continue;
+    // Autolink labels already have their value.
+    NodeType parent_type = tree_.nodes[node.parent].type;
+    if (parent_type == NodeType::Link && node.value.data() != nullptr) continue;
+    NodeId last = id;
+    bool contiguous = true;
+    while (tree_.nodes[last].next_sibling != kNoNode &&
+           tree_.nodes[tree_.nodes[last].next_sibling].type == NodeType::Text) {
+      NodeId next = tree_.nodes[last].next_sibling;
+      if (cstart(next) != cend(last)) contiguous = false;
+      last = next;
+    }
+    if (contiguous) {
+      node.value = decoded_text(cstart(id), cend(last));
+    } else {
+      std::string joined;
+      for (NodeId k = id;; k = tree_.nodes[k].next_sibling) {
+        joined.append(decoded_text(cstart(k), cend(k)));
+        if (k == last) break;
+      }
+      node.value = tree_.strings.save(joined);
+    }
+    node.start = content_.to_source(cstart(id));
+    node.end = content_.to_source_end(cend(last));
+    while (tree_.nodes[id].next_sibling != kNoNode && id != last) {
+      NodeId next = tree_.nodes[id].next_sibling;
+      unlink(tree_, next);
+      if (next == last) break;
+    }
+    // Empty text (a delimiter run used up entirely never reaches here; this guards odd cases).
+    if (node.start == node.end && node.value.empty()) unlink(tree_, id);
+  }
+  // Image descriptions become the alt text (inner images first: they were made first).
+  std::vector<NodeId> stack;
+  for (NodeId image : images_) {
+    std::string alt;
+    stack.clear();
+    for (NodeId child = tree_.nodes[image].last_child; child != kNoNode; child = tree_.nodes[child].prev_sibling) {
+      stack.push_back(child);
+    }
+    while (!stack.empty()) {
+      NodeId k = stack.back();
+      stack.pop_back();
+      const Node& n = tree_.nodes[k];
+      if (n.type == NodeType::Text || n.type == NodeType::InlineCode) {
+        alt.append(n.value);
+      } else if (n.type == NodeType::Image || n.type == NodeType::ImageReference) {
+        alt.append(n.alt);
+      } else {
+        for (NodeId child = n.last_child; child != kNoNode; child = tree_.nodes[child].prev_sibling) {
+          stack.push_back(child);
+        }
+      }
+    }
+    Node& img = tree_.nodes[image];
+    img.alt = tree_.strings.save(alt);
+    while (img.first_child != kNoNode) unlink(tree_, tree_.nodes[image].first_child);
+  }
+}
+
+}  // namespace
+
+std::string_view save_unescaped(Tree& tree, std::string_view text, std::string& scratch) {
+  const char* begin = tree.source.data();
+  const char* end = begin + tree.source.size();
+  bool in_source = text.data() >= begin && text.data() + text.size() <= end;
+  if (!needs_unescape(text) && in_source) return text;
+  scratch.clear();
+  append_unescaped(scratch, text);
+  return tree.strings.save(scratch);
+}
+
+void parse_inlines(InlineContext& context, NodeId parent, const Content& content) {
+  InlineParser parser(context, parent, content);
+  parser.run();
+}
+
+}  // namespace tovik::markdown::detail

@@ -1,0 +1,154 @@
+// The Markdown parser: CommonMark 0.31.2 plus the GitHub extensions (tables, task list items,
+// strikethrough, autolink literals, footnotes) and YAML frontmatter, producing an mdast-shaped tree
+// whose every node carries byte offsets into the source.
+//
+//   tovik::markdown::Tree tree = tovik::markdown::parse(text);
+//   for (NodeId child : tree.children(kRoot)) { const Node& node = tree.nodes[child]; ... }
+//
+// Nodes live in one vector in document order (pre-order: a parent comes before its children, siblings
+// in source order) and refer to each other by index. Node offsets are half-open byte ranges into the
+// text given to parse(), a leading byte-order mark counted. Decoded values (character references and
+// backslash escapes resolved) are string views into the tree's own storage or into its copy of the
+// source, so they live as long as the Tree; the text given to parse() need not be kept.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovik::markdown {
+
+enum class NodeType : std::uint8_t {
+  Root,
+  // Blocks.
+  Paragraph,
+  Heading,        // depth; ATX or setext
+  ThematicBreak,
+  Blockquote,
+  List,           // ordered, start, spread
+  ListItem,       // spread, checked
+  Code,           // lang, meta, value; fenced or indented
+  Html,           // value: the raw HTML (one node per HTML block, per inline tag or comment)
+  Definition,     // label, url, title
+  FootnoteDefinition,  // label
+  Table,          // align
+  TableRow,
+  TableCell,
+  Yaml,           // value: the frontmatter text between the fences
+  // Inlines.
+  Text,           // value
+  Emphasis,
+  Strong,
+  Delete,
+  InlineCode,     // value
+  Break,
+  Link,           // url, title
+  Image,          // url, title, alt
+  LinkReference,  // label, reference_type
+  ImageReference, // label, reference_type, alt
+  FootnoteReference,  // label
+};
+
+// The mdast name of a node type ("paragraph", "thematicBreak", ...).
+std::string_view type_name(NodeType type);
+
+enum class ReferenceType : std::uint8_t { None, Shortcut, Collapsed, Full };
+enum class Align : std::uint8_t { None, Left, Right, Center };
+
+using NodeId = std::uint32_t;
+inline constexpr NodeId kNoNode = 0xffffffffu;
+inline constexpr NodeId kRoot = 0;
+
+struct Node {
+  NodeType type = NodeType::Root;
+  std::uint32_t start = 0;  // first byte of the node in the source
+  std::uint32_t end = 0;    // one past its last byte
+  NodeId parent = kNoNode;
+  NodeId first_child = kNoNode;
+  NodeId last_child = kNoNode;
+  NodeId next_sibling = kNoNode;
+  NodeId prev_sibling = kNoNode;
+
+  int depth = 0;                      // Heading: 1-6
+  bool ordered = false;               // List
+  std::uint32_t start_number = 0;     // List: the first item's number when ordered
+  bool spread = false;                // List, ListItem: mdast's spread (blank lines between items or children)
+  bool loose = false;                 // List: CommonMark's looseness (paragraphs rendered with <p>)
+  std::optional<bool> checked;        // ListItem: task list state
+  std::string_view value;             // Text, Code, Html, InlineCode, Yaml
+  std::optional<std::string_view> lang;  // Code: first word of the info string
+  std::optional<std::string_view> meta;  // Code: rest of the info string
+  std::string_view url;               // Link, Image, Definition
+  std::optional<std::string_view> title;  // Link, Image, Definition
+  std::string_view alt;               // Image, ImageReference: plain text of the description
+  std::string_view label;             // references and definitions: the label as written (decoded)
+  ReferenceType reference_type = ReferenceType::None;  // LinkReference, ImageReference
+  std::vector<Align> align;           // Table: one entry per column
+};
+
+// Owns the strings that node values point into (decoded text, the copy of the source).
+class StringStore {
+ public:
+  StringStore() = default;
+  StringStore(const StringStore&) = delete;
+  StringStore& operator=(const StringStore&) = delete;
+  StringStore(StringStore&&) = default;
+  StringStore& operator=(StringStore&&) = default;
+
+  // Copies `text` and returns a view of the copy that stays valid as long as the store.
+  std::string_view save(std::string_view text);
+
+ private:
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  char* free_ = nullptr;
+  std::size_t left_ = 0;
+};
+
+struct Tree {
+  std::vector<Node> nodes;  // nodes[kRoot] is the root; pre-order
+  std::string_view source;  // the parsed text (the tree's own copy)
+  StringStore strings;
+
+  class ChildRange {
+   public:
+    class iterator {
+     public:
+      iterator(const std::vector<Node>* nodes, NodeId id) : nodes_(nodes), id_(id) {}
+      NodeId operator*() const { return id_; }
+      iterator& operator++() {
+        id_ = (*nodes_)[id_].next_sibling;
+        return *this;
+      }
+      bool operator==(const iterator& other) const { return id_ == other.id_; }
+      bool operator!=(const iterator& other) const { return id_ != other.id_; }
+
+     private:
+      const std::vector<Node>* nodes_;
+      NodeId id_;
+    };
+    ChildRange(const std::vector<Node>* nodes, NodeId first) : nodes_(nodes), first_(first) {}
+    iterator begin() const { return {nodes_, first_}; }
+    iterator end() const { return {nodes_, kNoNode}; }
+
+   private:
+    const std::vector<Node>* nodes_;
+    NodeId first_;
+  };
+
+  // The children of `id` in order: `for (NodeId child : tree.children(id))`.
+  ChildRange children(NodeId id) const { return {&nodes, nodes[id].first_child}; }
+  // The source text a node covers.
+  std::string_view text(NodeId id) const { return source.substr(nodes[id].start, nodes[id].end - nodes[id].start); }
+};
+
+// Parses a whole Markdown file. Never fails: every input, valid UTF-8 or not, gives a tree.
+Tree parse(std::string_view source);
+
+// The normalised form of a link or footnote label, under which references match definitions:
+// whitespace runs collapsed to one space, trimmed, Unicode case folded (lower, upper, lower).
+std::string normalize_label(std::string_view label);
+
+}  // namespace tovik::markdown

@@ -1,2 +1,0 @@
-// Placeholder until the parser lands.
-namespace tovik::markdown {}
