@@ -44,6 +44,7 @@ struct BlockState {
   std::uint32_t lines_begin = 0;  // a leaf's lines in `lines_`
   std::uint32_t lines_end = 0;
   std::uint32_t table_columns = 0;
+  std::uint32_t last_indented_end = 0;  // indented code: end of its last line indented by four columns
   std::uint32_t start_line = 0;
 };
 
@@ -52,6 +53,7 @@ struct InlineJob {
   NodeId node;
   std::uint32_t lines_begin;
   std::uint32_t lines_end;
+  bool table_cell = false;  // `\|` stands for a pipe everywhere in a cell, code spans included
 };
 
 class BlockParser {
@@ -73,12 +75,17 @@ class BlockParser {
   NodeId add_block(NodeId parent, NodeType type, std::uint32_t start);
   void close_block(NodeId id);
   Match match_continuation(NodeId container);
-  Match match_indented();
+  Match match_indented(NodeId container);
   bool open_new_block(NodeId& container, bool all_matched, bool maybe_lazy);
   void add_line(NodeId leaf);
   bool accepts_lines(NodeId id) const {
     NodeType t = tree_.nodes[id].type;
     return t == NodeType::Code || t == NodeType::Html || t == NodeType::Yaml;
+  }
+  std::uint32_t first_nonspace_at(const LineSeg& line) const {
+    std::uint32_t p = line.start;
+    while (p < line.end && is_space_or_tab(src_[p])) ++p;
+    return p;
   }
   bool is_open(NodeId id) const { return id < state_.size() && state_[id].open; }
   void extend_end(NodeId id, std::uint32_t end) {
@@ -92,6 +99,7 @@ class BlockParser {
   bool try_thematic_break(NodeId& container);
   bool try_list_item(NodeId& container, bool interrupts_paragraph);
   bool try_footnote_definition(NodeId& container);
+  void task_marker(NodeId item);
   bool try_table(NodeId& container);
   void add_table_row(NodeId table);
   bool closing_fence(NodeId code);
@@ -236,6 +244,7 @@ void BlockParser::close_block(NodeId id) {
     return;
   }
   s.open = false;
+  NodeId parent = tree_.nodes[id].parent;  // finishing may unlink the block
   Node& node = tree_.nodes[id];
   switch (node.type) {
     case NodeType::Paragraph:
@@ -256,7 +265,7 @@ void BlockParser::close_block(NodeId id) {
   // A container ends with its last child.
   Node& n = tree_.nodes[id];
   if (n.last_child != kNoNode) extend_end(id, tree_.nodes[n.last_child].end);
-  tip_ = n.parent != kNoNode ? n.parent : kRoot;
+  tip_ = parent != kNoNode ? parent : kRoot;
 }
 
 Match BlockParser::match_continuation(NodeId container) {
@@ -283,7 +292,7 @@ Match BlockParser::match_continuation(NodeId container) {
       }
       return Match::Failed;
     case NodeType::FootnoteDefinition:
-      return match_indented();
+      return match_indented(container);
     case NodeType::Code:
       if (s.fenced) {
         if (!indented && closing_fence(container)) return Match::LineDone;
@@ -294,7 +303,7 @@ Match BlockParser::match_continuation(NodeId container) {
         }
         return Match::Matched;
       }
-      return match_indented();
+      return match_indented(container);
     case NodeType::Html:
       if ((s.html_kind == 6 || s.html_kind == 7) && blank_) return Match::Failed;
       return Match::Matched;
@@ -309,9 +318,10 @@ Match BlockParser::match_continuation(NodeId container) {
 }
 
 // Indented code and footnote definitions go on with lines indented by four columns, or blank ones.
-Match BlockParser::match_indented() {
+Match BlockParser::match_indented(NodeId container) {
   if (indent_ >= kCodeIndent) {
     advance_offset(kCodeIndent, true);
+    state_[container].last_indented_end = line_content_end();
     return Match::Matched;
   }
   if (blank_) {
@@ -373,9 +383,7 @@ void BlockParser::process_line() {
   // 3. Add the rest of the line.
   if (!line_consumed_ && tip_ != last_matched && container == last_matched && !blank_ &&
       tree_.nodes[tip_].type == NodeType::Paragraph) {
-    // A lazy continuation line.
-    find_first_nonspace();
-    advance_offset(static_cast<int>(first_nonspace_ - offset_), false);
+    // A lazy continuation line (leading whitespace is kept; text values drop it).
     add_line(tip_);
     return;
   }
@@ -410,11 +418,11 @@ void BlockParser::process_line() {
   } else if (ct == NodeType::Table) {
     add_table_row(container);
   } else if (ct == NodeType::Paragraph) {
-    advance_offset(static_cast<int>(first_nonspace_ - offset_), false);
     add_line(container);
   } else {
-    NodeId para = add_block(container, NodeType::Paragraph, src_pos(first_nonspace_));
     advance_offset(static_cast<int>(first_nonspace_ - offset_), false);
+    if (ct == NodeType::ListItem && tree_.nodes[container].first_child == kNoNode) task_marker(container);
+    NodeId para = add_block(container, NodeType::Paragraph, src_pos(offset_));
     add_line(para);
   }
 }
@@ -437,9 +445,8 @@ bool BlockParser::open_new_block(NodeId& container, bool all_matched, bool maybe
     int kind = html_block_start(line_.substr(first_nonspace_), ct != NodeType::Paragraph);
     if (kind != 0) {
       // Raw HTML keeps its indentation.
-      NodeId html = add_block(container, NodeType::Html, src_pos(offset_));
+      NodeId html = add_block(container, NodeType::Html, src_pos(offset_ + (partial_tab_ ? 1 : 0)));
       state_[html].html_kind = kind;
-      if (partial_tab_) tree_.nodes[html].start = src_pos(offset_);
       container = html;
       return true;
     }
@@ -456,9 +463,11 @@ bool BlockParser::open_new_block(NodeId& container, bool all_matched, bool maybe
     return true;
   }
   if (indented && !maybe_lazy && !blank_) {
-    std::uint32_t start = src_pos(offset_);
+    // A tab partly used by the container belongs to the container.
+    std::uint32_t start = src_pos(offset_ + (partial_tab_ ? 1 : 0));
     advance_offset(kCodeIndent, true);
     container = add_block(container, NodeType::Code, start);
+    state_[container].last_indented_end = line_content_end();
     return true;
   }
   return false;
@@ -546,7 +555,7 @@ bool BlockParser::try_setext(NodeId& container) {
   node.type = NodeType::Heading;
   node.depth = marker == '=' ? 1 : 2;
   node.end = line_content_end();
-  node.start = lines_[s.lines_begin].start;
+  node.start = first_nonspace_at(lines_[s.lines_begin]);
   jobs_.push_back({para, s.lines_begin, s.lines_end});
   s.open = false;
   tip_ = node.parent;
@@ -643,12 +652,28 @@ bool BlockParser::try_list_item(NodeId& container, bool interrupts_paragraph) {
     container = list;
   }
   NodeId item = add_block(container, NodeType::ListItem, item_start);
-  tree_.nodes[item].end = src_pos(marker_end);
+  // An item whose first line is empty ends with that line, trailing whitespace included.
+  bool empty_line = line_.find_first_not_of(" \t", marker_end) == std::string_view::npos;
+  tree_.nodes[item].end = empty_line ? line_content_end() : src_pos(marker_end);
   state_[item].marker_offset = marker_offset;
   state_[item].padding = padding;
   state_[item].list_char = list_char;
   container = item;
   return true;
+}
+
+// A task list marker (`[ ]`, `[x]`) opening the first paragraph of an item, followed by whitespace and text.
+void BlockParser::task_marker(NodeId item) {
+  std::size_t i = offset_;
+  if (i + 3 >= line_.size() || line_[i] != '[' || line_[i + 2] != ']') return;
+  char mark = line_[i + 1];
+  if (mark != ' ' && mark != '\t' && mark != 'x' && mark != 'X') return;
+  std::size_t rest = i + 3;
+  if (!is_space_or_tab(line_[rest])) return;
+  while (rest < line_.size() && is_space_or_tab(line_[rest])) ++rest;
+  if (rest >= line_.size()) return;
+  tree_.nodes[item].checked = mark == 'x' || mark == 'X';
+  advance_offset(static_cast<int>(rest - offset_), false);
 }
 
 bool BlockParser::try_footnote_definition(NodeId& container) {
@@ -670,7 +695,9 @@ bool BlockParser::try_footnote_definition(NodeId& container) {
   Node& node = tree_.nodes[def];
   node.label = save_unescaped(tree_, label, scratch_);
   node.end = src_pos(i + 2);
-  footnote_labels_.insert(normalize_label(label));
+  std::string key = normalize_label(label);
+  node.identifier = tree_.strings.save(key);
+  footnote_labels_.insert(std::move(key));
   advance_offset(static_cast<int>(i + 2 - offset_), false);
   while (is_space_or_tab(peek(offset_))) advance_offset(1, true);
   container = def;
@@ -754,6 +781,7 @@ bool BlockParser::try_table(NodeId& container) {
   // The header row is the paragraph's last line.
   LineSeg header = lines_[ps.lines_end - 1];
   if (header.virtual_spaces != 0) return false;
+  header.start = first_nonspace_at(header);
   std::string_view header_line = src_.substr(header.start, header.end - header.start);
   std::vector<Cell> cells;
   split_row(header_line, 0, cells);
@@ -799,6 +827,7 @@ void BlockParser::add_table_row(NodeId table) {
   std::vector<Cell> cells;
   split_row(line_, first_nonspace_, cells);
   if (cells.empty()) return;
+  cells.back().end = line_.size();  // trailing whitespace belongs to the last cell
   NodeId row = add_node(tree_, NodeType::TableRow, src_pos(cells.front().start), src_pos(cells.back().end));
   append_child(tree_, table, row);
   for (const Cell& cell : cells) {
@@ -807,7 +836,7 @@ void BlockParser::add_table_row(NodeId table) {
     if (cell.content_end > cell.content_start) {
       std::uint32_t begin = static_cast<std::uint32_t>(lines_.size());
       lines_.push_back({src_pos(cell.content_start), src_pos(cell.content_end), src_pos(cell.content_end), 0});
-      jobs_.push_back({id, begin, begin + 1});
+      jobs_.push_back({id, begin, begin + 1, true});
     }
   }
   state_.resize(tree_.nodes.size());
@@ -848,7 +877,9 @@ void BlockParser::extract_definitions(NodeId paragraph) {
   };
   std::size_t pos = 0;
   std::uint32_t consumed_lines = 0;
-  while (pos < text.size() && text[pos] == '[') {
+  while (true) {
+    while (pos < text.size() && is_space_or_tab(text[pos])) ++pos;
+    if (pos >= text.size() || text[pos] != '[') break;
     std::size_t label_end = scan_link_label(text, pos);
     if (label_end == std::string_view::npos || label_end >= text.size() || text[label_end] != ':') break;
     bool nl;
@@ -886,6 +917,7 @@ void BlockParser::extract_definitions(NodeId paragraph) {
     state_[def].open = false;
     Node& node = tree_.nodes[def];
     node.label = save_unescaped(tree_, label, scratch_);
+    node.identifier = tree_.strings.save(key);
     node.url = save_unescaped(tree_, text.substr(dest.value_start, dest.value_end - dest.value_start), scratch_);
     if (has_title) node.title = save_unescaped(tree_, text.substr(title_start, title_end - title_start), scratch_);
     insert_before(tree_, paragraph, def);
@@ -896,7 +928,7 @@ void BlockParser::extract_definitions(NodeId paragraph) {
   BlockState& after = state_[paragraph];  // the vector may have grown
   if (pos < text.size()) after.defs_done = true;
   after.lines_begin += consumed_lines;
-  if (after.lines_begin < after.lines_end) tree_.nodes[paragraph].start = lines_[after.lines_begin].start;
+  if (after.lines_begin < after.lines_end) tree_.nodes[paragraph].start = first_nonspace_at(lines_[after.lines_begin]);
 }
 
 void BlockParser::finish_paragraph(NodeId paragraph) {
@@ -922,7 +954,7 @@ void BlockParser::finish_code(NodeId code) {
       if (t.find_first_not_of(" \t") != std::string_view::npos) break;
       --end;
     }
-    if (end > begin) node.end = lines_[end - 1].end;
+    if (end > begin) node.end = std::max(lines_[end - 1].end, s.last_indented_end);
   }
   buffer_.clear();
   for (std::uint32_t k = begin; k < end; ++k) {
@@ -1088,7 +1120,11 @@ void BlockParser::run() {
   // Inline content, now that every definition is known.
   InlineContext context{tree_, link_labels_, footnote_labels_};
   for (const InlineJob& job : jobs_) {
-    build_content(src_, &lines_[job.lines_begin], job.lines_end - job.lines_begin, buffer_, content_);
+    if (job.table_cell) {
+      build_cell_content(src_, lines_[job.lines_begin], buffer_, content_);
+    } else {
+      build_content(src_, &lines_[job.lines_begin], job.lines_end - job.lines_begin, buffer_, content_);
+    }
     // Trailing whitespace of the last line is not content.
     std::string_view text = content_.text;
     std::size_t keep = text.size();

@@ -13,7 +13,7 @@ std::uint32_t Content::to_source(std::size_t pos) const {
   --it;
   // A position at the very end of a segment belongs to the next one, if any.
   if (pos >= it->content_start + it->length && it + 1 != segments.end()) ++it;
-  if (it->is_virtual) return it->source_start;
+  if (it->is_atomic) return it->source_start;
   std::size_t within = std::min<std::size_t>(pos - std::min<std::size_t>(pos, it->content_start), it->length);
   return it->source_start + static_cast<std::uint32_t>(within);
 }
@@ -24,7 +24,7 @@ std::uint32_t Content::to_source_end(std::size_t pos) const {
                              [](const Segment& s, std::size_t p) { return s.content_start < p; });
   if (it == segments.begin()) return segments.front().source_start;
   --it;
-  if (it->is_virtual) return it->source_start;
+  if (it->is_atomic) return it->source_start + it->source_length;
   std::size_t within = std::min<std::size_t>(pos - it->content_start, it->length);
   return it->source_start + static_cast<std::uint32_t>(within);
 }
@@ -51,12 +51,45 @@ void build_content(std::string_view source, const LineSeg* lines, std::size_t co
     const LineSeg& line = lines[i];
     if (line.virtual_spaces > 0) {
       out.segments.push_back({static_cast<std::uint32_t>(buffer.size()), line.start > 0 ? line.start - 1 : 0,
-                              line.virtual_spaces, true});
+                              line.virtual_spaces, true, 0});
       buffer.append(line.virtual_spaces, ' ');
     }
     std::uint32_t stop = i + 1 < count ? line.eol_end : line.end;
     out.segments.push_back({static_cast<std::uint32_t>(buffer.size()), line.start, stop - line.start, false});
     buffer.append(source.substr(line.start, stop - line.start));
+  }
+  out.text = buffer;
+}
+
+void build_cell_content(std::string_view source, const LineSeg& cell, std::string& buffer, Content& out) {
+  out.segments.clear();
+  std::string_view text = source.substr(cell.start, cell.end - cell.start);
+  if (text.find("\\|") == std::string_view::npos) {
+    out.text = text;
+    out.segments.push_back({0, cell.start, static_cast<std::uint32_t>(text.size()), false});
+    return;
+  }
+  buffer.clear();
+  std::size_t run = 0;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    bool escaped_pipe = i + 1 < text.size() && text[i] == '\\' && text[i + 1] == '|';
+    if (i == text.size() || escaped_pipe) {
+      if (i > run) {
+        out.segments.push_back({static_cast<std::uint32_t>(buffer.size()), cell.start + static_cast<std::uint32_t>(run),
+                                static_cast<std::uint32_t>(i - run), false});
+        buffer.append(text.substr(run, i - run));
+      }
+      run = i + 1;  // drop the backslash, keep the pipe
+      if (escaped_pipe) ++i;
+      if (escaped_pipe) {
+        out.segments.push_back({static_cast<std::uint32_t>(buffer.size()),
+                                cell.start + static_cast<std::uint32_t>(i - 1), 1, true, 2});
+        buffer.push_back('|');
+        run = i + 1;
+      }
+    } else if (text[i] == '\\' && i + 1 < text.size()) {
+      ++i;  // other escapes stay as they are
+    }
   }
   out.text = buffer;
 }

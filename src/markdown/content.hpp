@@ -9,13 +9,15 @@
 
 namespace tovik::markdown::detail {
 
-// A run of content text that comes from one run of source bytes. A virtual run stands for the spaces
-// left of a tab that was partly consumed as indentation; all of it maps to the tab.
+// A run of content text that comes from one run of source bytes of the same length, or, when
+// `is_atomic`, a run that stands for `source_length` source bytes as a whole: the spaces left of a tab
+// that was partly consumed as indentation (all mapping to the tab), or the pipe of a `\|` in a table cell.
 struct Segment {
   std::uint32_t content_start;
   std::uint32_t source_start;
   std::uint32_t length;
-  bool is_virtual;
+  bool is_atomic;
+  std::uint32_t source_length = 0;
 };
 
 struct Content {
@@ -41,5 +43,8 @@ struct LineSeg {
 // view into `source` when the lines are contiguous there, otherwise into `buffer`.
 void build_content(std::string_view source, const LineSeg* lines, std::size_t count, std::string& buffer,
                    Content& out);
+
+// Builds the content of a table cell, where `\|` stands for `|` (in code spans too).
+void build_cell_content(std::string_view source, const LineSeg& cell, std::string& buffer, Content& out);
 
 }  // namespace tovik::markdown::detail

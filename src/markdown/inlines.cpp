@@ -77,12 +77,14 @@ class InlineParser {
   bool inline_html();
   void open_bracket(bool image);
   bool footnote_call();
+  std::size_t footnote_call_at(std::size_t at) const;
   void close_bracket();
   void delimiter_run();
   bool literal_autolink();
   void skip_plain();
   std::size_t email_end(std::size_t from) const;
-  std::size_t www_or_url_end(std::size_t from, std::size_t domain_start) const;
+  std::size_t www_or_url_end(std::size_t domain_start) const;
+  std::size_t trail_end(std::size_t i) const;
 
   // Links.
   bool inline_link_tail(std::size_t after, std::size_t& end, std::size_t& dest_start, std::size_t& dest_end,
@@ -147,7 +149,7 @@ void InlineParser::run() {
         if (!footnote_call()) open_bracket(false);
         break;
       case '!':
-        if (pos_ + 1 < n && text_[pos_ + 1] == '[') {
+        if (pos_ + 1 < n && text_[pos_ + 1] == '[' && !footnote_call_at(pos_ + 1)) {
           open_bracket(true);
         } else {
           ++pos_;
@@ -156,8 +158,11 @@ void InlineParser::run() {
       case ']':
         close_bracket();
         break;
-      case '*':
       case '_':
+        if (literal_autolink()) break;  // an email address may start with '_'
+        delimiter_run();
+        break;
+      case '*':
       case '~':
         delimiter_run();
         break;
@@ -355,7 +360,7 @@ bool InlineParser::literal_autolink() {
       ascii_lower(text_[pos_ + 2]) == 'w' && text_[pos_ + 3] == '.' &&
       (pos_ == 0 || is_whitespace(before) || before == '(' || before == '*' || before == '_' || before == '~' ||
        before == '[' || before == ']')) {
-    end = www_or_url_end(pos_, pos_);
+    end = www_or_url_end(pos_ + 4);
     prefix = 1;
   } else if ((c == 'h' || c == 'H') && (pos_ == 0 || !is_ascii_alpha(before))) {
     auto lower_is = [&](std::string_view word) {
@@ -366,7 +371,7 @@ bool InlineParser::literal_autolink() {
       return true;
     };
     std::size_t scheme = lower_is("https://") ? 8 : lower_is("http://") ? 7 : 0;
-    if (scheme != 0) end = www_or_url_end(pos_, pos_ + scheme);
+    if (scheme != 0) end = www_or_url_end(pos_ + scheme);
   }
   if (end == npos && is_email_atext(c) && (pos_ == 0 || !(is_email_atext(before) || before == '/'))) {
     end = email_end(pos_);
@@ -405,99 +410,98 @@ void InlineParser::skip_plain() {
   pos_ += len;
 }
 
-// The end of a www. or http(s):// literal starting at `from` whose domain starts at `domain_start`, or npos.
-std::size_t InlineParser::www_or_url_end(std::size_t from, std::size_t domain_start) const {
+// Trailing punctuation after a literal's domain or path: the position where a run of trailing
+// punctuation starting at `i` ends in an end of the literal (whitespace, `<`, the end), or npos when
+// other text follows and the punctuation belongs to the literal.
+std::size_t InlineParser::trail_end(std::size_t i) const {
   std::size_t n = text_.size();
-  // Domain: letters, digits, '-', '_', '.', and non-ASCII characters that are not punctuation or space.
+  while (i < n) {
+    char c = text_[i];
+    switch (c) {
+      case '!': case '"': case '\'': case ')': case '*': case ',': case '.': case ':': case ';': case '?':
+      case '_': case '~':
+        ++i;
+        continue;
+      case '&': {
+        std::size_t k = i + 1;
+        while (k < n && is_ascii_alpha(text_[k])) ++k;
+        if (k == i + 1 || k >= n || text_[k] != ';') return npos;
+        i = k + 1;
+        continue;
+      }
+      case ']':
+        ++i;
+        if (i >= n || text_[i] == '(' || text_[i] == '[' || is_whitespace(text_[i])) return i;
+        continue;
+      case '<':
+        return i;
+      default:
+        break;
+    }
+    if (is_whitespace(c)) return i;
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      std::size_t len;
+      if (is_unicode_whitespace_code(decode_utf8(text_, i, len))) return i;
+    }
+    return npos;
+  }
+  return i;
+}
+
+// The end of a www. or http(s):// literal whose domain starts at `domain_start`, or npos.
+std::size_t InlineParser::www_or_url_end(std::size_t domain_start) const {
+  std::size_t n = text_.size();
   std::size_t i = domain_start;
   bool underscore_last = false, underscore_before_last = false, seen = false;
   while (i < n) {
-    unsigned char ch = static_cast<unsigned char>(text_[i]);
-    if (ch >= 0x80) {
-      std::size_t len;
-      std::uint32_t code = decode_utf8(text_, i, len);
-      if (is_unicode_whitespace_code(code) || is_punctuation_code(code)) break;
-      seen = true;
-      i += len;
-      continue;
-    }
-    if (ch == '_') {
-      underscore_last = true;
-    } else if (ch == '.') {
-      // A dot followed by trailing punctuation and the end is not part of the domain.
-      std::size_t k = i + 1;
-      if (k >= n || is_whitespace(text_[k]) || text_[k] == '<') break;
-      underscore_before_last = underscore_last;
-      underscore_last = false;
-    } else if (!(is_ascii_alnum(static_cast<char>(ch)) || ch == '-')) {
-      break;
-    } else {
-      seen = true;
-    }
-    ++i;
-  }
-  // Trailing dots and underscores are not part of the domain.
-  std::size_t domain_end = i;
-  while (domain_end > domain_start && (text_[domain_end - 1] == '.' || text_[domain_end - 1] == '_')) --domain_end;
-  if (!seen || underscore_last || underscore_before_last) {
-    // Re-check the underscore rule on the trimmed domain.
-    bool last = false, before_last = false;
-    for (std::size_t k = domain_start; k < domain_end; ++k) {
-      if (text_[k] == '_') last = true;
-      if (text_[k] == '.') {
-        before_last = last;
-        last = false;
-      }
-    }
-    if (!seen || last || before_last) return npos;
-  }
-  if (domain_end == domain_start) return npos;
-  // Path: up to whitespace or '<'.
-  std::size_t end = domain_end;
-  if (i == domain_end) {
-    while (end < n && !is_whitespace(text_[end]) && text_[end] != '<') {
-      unsigned char ch = static_cast<unsigned char>(text_[end]);
-      if (ch >= 0x80) {
-        std::size_t len;
-        std::uint32_t code = decode_utf8(text_, end, len);
-        if (is_unicode_whitespace_code(code)) break;
-        end += len;
-        continue;
-      }
-      ++end;
-    }
-  }
-  // Trailing punctuation, unbalanced closing parentheses and entity-like endings are not part of it.
-  long balance = 0;  // closing minus opening parentheses in [from, end)
-  for (std::size_t k = from; k < end; ++k) {
-    if (text_[k] == '(') --balance;
-    if (text_[k] == ')') ++balance;
-  }
-  while (end > domain_end) {
-    char last = text_[end - 1];
-    if (last == '?' || last == '!' || last == '.' || last == ',' || last == ':' || last == '*' || last == '_' ||
-        last == '~' || last == '\'' || last == '"') {
-      --end;
-      continue;
-    }
-    if (last == ';') {
-      std::size_t k = end - 1;
-      while (k > domain_end && is_ascii_alnum(text_[k - 1])) --k;
-      if (k > domain_end && text_[k - 1] == '&' && k < end - 1) {
-        end = k - 1;
+    char c = text_[i];
+    if (c == '.' || c == '_') {
+      if (trail_end(i) != npos) break;
+      if (c == '_') {
+        underscore_last = true;
       } else {
-        --end;
+        underscore_before_last = underscore_last;
+        underscore_last = false;
       }
+      ++i;
       continue;
     }
-    if (last == ')' && balance > 0) {
-      --balance;
-      --end;
-      continue;
-    }
-    break;
+    std::size_t len = 1;
+    std::uint32_t code = static_cast<unsigned char>(c);
+    if (code >= 0x80) code = decode_utf8(text_, i, len);
+    if (is_unicode_whitespace_code(code) || (c != '-' && is_punctuation_code(code))) break;
+    if (code == '\n' || code == '\r') break;
+    seen = true;
+    i += len;
   }
-  return end;
+  if (!seen || underscore_last || underscore_before_last) return npos;
+  // The path: anything up to whitespace, without trailing punctuation.
+  std::size_t open = 0, close = 0;
+  while (i < n) {
+    char c = text_[i];
+    if (c == '(') {
+      ++open;
+      ++i;
+      continue;
+    }
+    if (c == ')' && close < open) {
+      ++close;
+      ++i;
+      continue;
+    }
+    if (c == '!' || c == '"' || c == '&' || c == '\'' || c == ')' || c == '*' || c == ',' || c == '.' ||
+        c == ':' || c == ';' || c == '<' || c == '?' || c == ']' || c == '_' || c == '~') {
+      if (trail_end(i) != npos) break;
+      if (c == ')') ++close;
+      ++i;
+      continue;
+    }
+    if (is_whitespace(c)) break;
+    std::size_t len = 1;
+    if (static_cast<unsigned char>(c) >= 0x80 && is_unicode_whitespace_code(decode_utf8(text_, i, len))) break;
+    i += len;
+  }
+  return i;
 }
 
 // The end of an email literal starting at `from`, or npos.
@@ -506,28 +510,24 @@ std::size_t InlineParser::email_end(std::size_t from) const {
   std::size_t i = from;
   while (i < n && is_email_atext(text_[i])) ++i;
   if (i == from || i >= n || text_[i] != '@') return npos;
-  std::size_t domain_start = ++i;
-  bool dot = false;
-  std::size_t last_good = npos;
+  ++i;
+  bool data = false, dot = false;
   while (i < n) {
-    char ch = text_[i];
-    if (is_ascii_alnum(ch) || ch == '-' || ch == '_') {
+    char c = text_[i];
+    if (c == '.' && i + 1 < n && is_ascii_alnum(text_[i + 1])) {
+      dot = true;
       ++i;
       continue;
     }
-    if (ch == '.' && i + 1 < n && (is_ascii_alnum(text_[i + 1]) || text_[i + 1] == '-' || text_[i + 1] == '_') &&
-        i > domain_start) {
-      dot = true;
+    if (c == '-' || c == '_' || is_ascii_alnum(c)) {
+      data = true;
       ++i;
       continue;
     }
     break;
   }
-  if (i == domain_start || !dot) return npos;
-  char last = text_[i - 1];
-  if (last == '-' || last == '_') return npos;
-  last_good = i;
-  return last_good;
+  if (!data || !dot || !is_ascii_alpha(text_[i - 1])) return npos;
+  return i;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -549,9 +549,23 @@ void InlineParser::open_bracket(bool image) {
 }
 
 bool InlineParser::footnote_call() {
-  if (pos_ + 2 >= text_.size() || text_[pos_ + 1] != '^' || ctx_.footnote_labels.empty()) return false;
-  std::size_t i = pos_ + 2;
-  while (i < text_.size() && i - pos_ < 1001) {
+  std::size_t i = footnote_call_at(pos_);
+  if (i == 0) return false;
+  std::string_view raw = text_.substr(pos_ + 2, i - pos_ - 2);
+  flush_text(pos_);
+  NodeId ref = append(NodeType::FootnoteReference, pos_, i + 1);
+  tree_.nodes[ref].label = save_unescaped(tree_, raw, scratch_);
+  tree_.nodes[ref].identifier = tree_.strings.save(normalize_label(raw));
+  pos_ = i + 1;
+  text_start_ = pos_;
+  return true;
+}
+
+// If a call of a defined footnote (`[^label]`) starts at `at`, the position of its `]`; otherwise 0.
+std::size_t InlineParser::footnote_call_at(std::size_t at) const {
+  if (at + 2 >= text_.size() || text_[at] != '[' || text_[at + 1] != '^' || ctx_.footnote_labels.empty()) return 0;
+  std::size_t i = at + 2;
+  while (i < text_.size() && i - at < 1001) {
     char c = text_[i];
     if (c == ']' || c == '[' || is_whitespace(c)) break;
     if (c == '\\' && i + 1 < text_.size() && is_ascii_punct(text_[i + 1])) {
@@ -560,15 +574,10 @@ bool InlineParser::footnote_call() {
     }
     ++i;
   }
-  if (i == pos_ + 2 || i >= text_.size() || text_[i] != ']') return false;
-  std::string_view raw = text_.substr(pos_ + 2, i - pos_ - 2);
-  if (ctx_.footnote_labels.count(normalize_label(raw)) == 0) return false;
-  flush_text(pos_);
-  NodeId ref = append(NodeType::FootnoteReference, pos_, i + 1);
-  tree_.nodes[ref].label = save_unescaped(tree_, raw, scratch_);
-  pos_ = i + 1;
-  text_start_ = pos_;
-  return true;
+  if (i == at + 2 || i >= text_.size() || text_[i] != ']') return 0;
+  std::string_view raw = text_.substr(at + 2, i - at - 2);
+  if (ctx_.footnote_labels.count(normalize_label(raw)) == 0) return 0;
+  return i;
 }
 
 // After `](` ... `)`: whitespace, an optional destination, an optional title, whitespace, `)`.
@@ -670,6 +679,7 @@ void InlineParser::close_bracket() {
     Node& node = tree_.nodes[result];
     node.reference_type = kind;
     node.label = save_unescaped(tree_, raw_label, scratch_);
+    node.identifier = tree_.strings.save(normalize_label(raw_label));
   }
   // Move everything after the opener into the new node.
   NodeId first = tree_.nodes[opener.node].next_sibling;
@@ -918,8 +928,16 @@ void InlineParser::finish() {
       }
       node.value = tree_.strings.save(joined);
     }
-    node.start = content_.to_source(cstart(id));
-    node.end = content_.to_source_end(cend(last));
+    // Whitespace that ends one line or starts the next is outside the node.
+    std::size_t from = cstart(id), to = cend(last);
+    std::size_t p = from;
+    while (p < to && is_space_or_tab(text_[p])) ++p;
+    if (p > from && p < to && is_line_end(text_[p])) from = p;
+    std::size_t q = to;
+    while (q > from && is_space_or_tab(text_[q - 1])) --q;
+    if (q < to && q > from && is_line_end(text_[q - 1])) to = q;
+    node.start = content_.to_source(from);
+    node.end = content_.to_source_end(to);
     while (tree_.nodes[id].next_sibling != kNoNode && id != last) {
       NodeId next = tree_.nodes[id].next_sibling;
       unlink(tree_, next);

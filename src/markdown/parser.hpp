@@ -84,7 +84,9 @@ struct Node {
   std::string_view url;               // Link, Image, Definition
   std::optional<std::string_view> title;  // Link, Image, Definition
   std::string_view alt;               // Image, ImageReference: plain text of the description
-  std::string_view label;             // references and definitions: the label as written (decoded)
+  std::string_view label;             // references and definitions: the label (escapes and references decoded)
+  std::string_view identifier;        // references and definitions: normalize_label() of the label as written;
+                                      // a reference matches the first definition with the same identifier
   ReferenceType reference_type = ReferenceType::None;  // LinkReference, ImageReference
   std::vector<Align> align;           // Table: one entry per column
 };

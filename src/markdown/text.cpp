@@ -46,6 +46,9 @@ bool is_unicode_whitespace_code(std::uint32_t code) {
 
 bool is_punctuation_code(std::uint32_t code) {
   if (code < 0x80) return is_ascii_punct(static_cast<char>(code));
+  // Characters beyond the Basic Multilingual Plane (emoji among them) count as letters, as in the
+  // widely used parsers that test data here comes from, which classify UTF-16 units.
+  if (code > 0xffff) return false;
   return is_unicode_punctuation(code);
 }
 

@@ -28,20 +28,41 @@ bool renders_as(const std::string& markdown, const std::string& expected, const 
   return false;
 }
 
+// Examples whose expected HTML assumes plain CommonMark, where the extensions this parser always has
+// (YAML frontmatter, GFM autolink literals) change the result.
+const std::map<int, std::string> kCommonMarkExceptions = {
+    {96, "the document starts with a `---` line: the lines up to the next `---` are YAML frontmatter"},
+    {98, "the document starts with a `---` line: `---` then `---` is an empty YAML frontmatter"},
+    {602, "GFM autolink literal: https://foo.bar/baz inside the angle brackets is a link"},
+    {608, "GFM autolink literal: https://foo.bar inside the angle brackets is a link"},
+    {611, "GFM autolink literal: https://example.com is a link"},
+    {612, "GFM autolink literal: foo@bar.example.com is a link"},
+};
+
 TEST(CommonMarkExamples, AllPass) {
   nlohmann::json examples = load("commonmark.json");
   ASSERT_EQ(examples.size(), 652u);
   int passed = 0;
   for (const auto& e : examples) {
+    if (kCommonMarkExceptions.count(int(e["example"])) != 0) {
+      // The exception must still hold: the output differs from plain CommonMark.
+      EXPECT_NE(normalize_html(render_html(parse(std::string(e["markdown"])))),
+                normalize_html(std::string(e["html"])))
+          << "example " << e["example"] << " now passes; drop its exception";
+      continue;
+    }
     std::string name = "example " + std::to_string(int(e["example"])) + " (" + std::string(e["section"]) + ")";
     if (renders_as(e["markdown"], e["html"], name)) ++passed;
   }
-  std::printf("CommonMark examples: %d / %zu passed\n", passed, examples.size());
+  std::printf("CommonMark examples: %d passed, %zu exceptions, of %zu\n", passed, kCommonMarkExceptions.size(),
+              examples.size());
 }
 
 // GFM examples that a tree cannot be judged by from HTML alone.
 const std::map<std::string, std::string> kGfmExceptions = {
-    {"spec-652", "tag filter: an HTML renderer option, not parsing (raw HTML is kept as written)"},
+    {"spec-653", "tag filter: an HTML renderer option, not parsing (raw HTML is kept as written)"},
+    {"spec-628", "ftp:// literals: like the reference parser, only www., http:// and https:// are linked"},
+    {"ext-20", "the expected output is <IGNORE>: the example only checks for a crash"},
 };
 
 TEST(GfmExamples, ExtensionsPass) {
@@ -50,7 +71,7 @@ TEST(GfmExamples, ExtensionsPass) {
   for (const auto& e : examples) {
     std::string id = e["id"];
     std::string group = e.contains("group") ? std::string(e["group"]) : std::string(e["tag"]);
-    if (kGfmExceptions.count(id) != 0 || group == "tagfilter" || group == "Footnotes") {
+    if (kGfmExceptions.count(id) != 0 || group == "Footnotes") {
       ++skipped;  // footnote HTML (the section of notes at the end) belongs to a renderer
       continue;
     }

@@ -50,7 +50,7 @@ Json fields(const Tree& tree, NodeId id) {
   out["span"] = Json::array({n.start, n.end});
   auto label = [&] {
     out["label"] = std::string(n.label);
-    out["identifier"] = normalize_label(n.label);
+    out["identifier"] = std::string(n.identifier);
   };
   switch (n.type) {
     case NodeType::Heading:
