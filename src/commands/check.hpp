@@ -46,6 +46,7 @@ struct CheckInput {
   std::string file_path;
   std::string source;
   std::size_t enabled_rule_count = 0;
+  bool selected = false;
   bool operator==(const CheckInput&) const = default;
 };
 
@@ -55,8 +56,8 @@ struct CheckReport {
   std::vector<IncompleteReason> incomplete_reasons;
   std::vector<Notice> notices;
   std::vector<std::string> selected_files;
-  // Display paths of files whose policy has preview rules on.
-  std::vector<std::string> preview_files;
+  // Whether any file's policy has preview rules on.
+  bool any_preview = false;
   std::vector<diagnostics::Diagnostic> diagnostics;
 };
 
