@@ -33,6 +33,7 @@ struct BlockState {
   bool last_line_blank = false;
   bool fenced = false;
   bool defs_done = false;
+  bool task = false;  // a paragraph after a task list marker
   bool unclosed_at_end = false;  // fenced code or raw HTML still open when the source ended
   char fence_char = 0;
   int fence_length = 0;
@@ -54,6 +55,7 @@ struct InlineJob {
   std::uint32_t lines_begin;
   std::uint32_t lines_end;
   bool table_cell = false;  // `\|` stands for a pipe everywhere in a cell, code spans included
+  bool task = false;        // a paragraph after a task list marker
 };
 
 class BlockParser {
@@ -99,7 +101,7 @@ class BlockParser {
   bool try_thematic_break(NodeId& container);
   bool try_list_item(NodeId& container, bool interrupts_paragraph);
   bool try_footnote_definition(NodeId& container);
-  void task_marker(NodeId item);
+  bool task_marker(NodeId item);
   bool try_table(NodeId& container);
   void add_table_row(NodeId table);
   bool closing_fence(NodeId code);
@@ -421,8 +423,11 @@ void BlockParser::process_line() {
     add_line(container);
   } else {
     advance_offset(static_cast<int>(first_nonspace_ - offset_), false);
-    if (ct == NodeType::ListItem && tree_.nodes[container].first_child == kNoNode) task_marker(container);
-    NodeId para = add_block(container, NodeType::Paragraph, src_pos(offset_));
+    std::uint32_t start = src_pos(offset_);
+    bool task = ct == NodeType::ListItem && tree_.nodes[container].first_child == kNoNode && task_marker(container);
+    // A task paragraph starts at its checkbox, or at its text when text comes first (see run()).
+    NodeId para = add_block(container, NodeType::Paragraph, start);
+    state_[para].task = task;
     add_line(para);
   }
 }
@@ -442,7 +447,9 @@ bool BlockParser::open_new_block(NodeId& container, bool all_matched, bool maybe
   if (!indented && c == '#' && try_atx_heading(container)) return true;
   if (!indented && (c == '`' || c == '~') && try_fence(container)) return true;
   if (!indented && c == '<') {
-    int kind = html_block_start(line_.substr(first_nonspace_), ct != NodeType::Paragraph);
+    // Kind 7 cannot interrupt a paragraph, lazily continued ones included.
+    int kind = html_block_start(line_.substr(first_nonspace_), ct != NodeType::Paragraph &&
+                                                                   tree_.nodes[tip_].type != NodeType::Paragraph);
     if (kind != 0) {
       // Raw HTML keeps its indentation.
       NodeId html = add_block(container, NodeType::Html, src_pos(offset_ + (partial_tab_ ? 1 : 0)));
@@ -662,18 +669,19 @@ bool BlockParser::try_list_item(NodeId& container, bool interrupts_paragraph) {
   return true;
 }
 
-// A task list marker (`[ ]`, `[x]`) opening the first paragraph of an item, followed by whitespace and text.
-void BlockParser::task_marker(NodeId item) {
+// A task list marker (`[ ]`, `[x]`) opening the first paragraph of an item, followed by whitespace and
+// text. The paragraph's content starts one character after the `]`.
+bool BlockParser::task_marker(NodeId item) {
   std::size_t i = offset_;
-  if (i + 3 >= line_.size() || line_[i] != '[' || line_[i + 2] != ']') return;
+  if (i + 3 >= line_.size() || line_[i] != '[' || line_[i + 2] != ']') return false;
   char mark = line_[i + 1];
-  if (mark != ' ' && mark != '\t' && mark != 'x' && mark != 'X') return;
+  if (mark != ' ' && mark != '\t' && mark != 'x' && mark != 'X') return false;
   std::size_t rest = i + 3;
-  if (!is_space_or_tab(line_[rest])) return;
-  while (rest < line_.size() && is_space_or_tab(line_[rest])) ++rest;
-  if (rest >= line_.size()) return;
+  if (!is_space_or_tab(line_[rest])) return false;
+  if (line_.find_first_not_of(" \t", rest) == std::string_view::npos) return false;
   tree_.nodes[item].checked = mark == 'x' || mark == 'X';
-  advance_offset(static_cast<int>(rest - offset_), false);
+  advance_offset(static_cast<int>(rest + 1 - offset_), false);
+  return true;
 }
 
 bool BlockParser::try_footnote_definition(NodeId& container) {
@@ -928,7 +936,9 @@ void BlockParser::extract_definitions(NodeId paragraph) {
   BlockState& after = state_[paragraph];  // the vector may have grown
   if (pos < text.size()) after.defs_done = true;
   after.lines_begin += consumed_lines;
-  if (after.lines_begin < after.lines_end) tree_.nodes[paragraph].start = first_nonspace_at(lines_[after.lines_begin]);
+  if (consumed_lines > 0 && after.lines_begin < after.lines_end) {
+    tree_.nodes[paragraph].start = first_nonspace_at(lines_[after.lines_begin]);
+  }
 }
 
 void BlockParser::finish_paragraph(NodeId paragraph) {
@@ -938,7 +948,7 @@ void BlockParser::finish_paragraph(NodeId paragraph) {
     unlink(tree_, paragraph);
     return;
   }
-  jobs_.push_back({paragraph, s.lines_begin, s.lines_end});
+  jobs_.push_back({paragraph, s.lines_begin, s.lines_end, false, s.task});
 }
 
 void BlockParser::finish_code(NodeId code) {
@@ -1131,6 +1141,13 @@ void BlockParser::run() {
     while (keep > 0 && is_space_or_tab(text[keep - 1])) --keep;
     content_.text = text.substr(0, keep);
     parse_inlines(context, job.node, content_);
+    if (job.task) {
+      NodeId first = tree_.nodes[job.node].first_child;
+      if (first != kNoNode && tree_.nodes[first].type == NodeType::Text &&
+          tree_.nodes[first].start == lines_[job.lines_begin].start) {
+        tree_.nodes[job.node].start = tree_.nodes[first].start;
+      }
+    }
   }
 }
 

@@ -1,5 +1,5 @@
 // Generated lookup tables (tables.cpp) and the queries over them: named character references, the case
-// folding of labels, Unicode punctuation and space separators.
+// folding of labels, Unicode punctuation.
 #pragma once
 
 #include <cstddef>
@@ -27,14 +27,11 @@ extern const CaseFold kCaseFolds[];
 extern const std::size_t kCaseFoldCount;
 extern const CodeRange kPunctuation[];
 extern const std::size_t kPunctuationCount;
-extern const CodeRange kSpaceSeparators[];
-extern const std::size_t kSpaceSeparatorCount;
 
 // The text of the named reference `name` (without `&` and `;`), or an empty view when unknown.
 std::string_view find_entity(std::string_view name);
 // The folded form of a code point, or nullptr when it folds to itself.
 const char* fold_case(std::uint32_t code);
 bool is_unicode_punctuation(std::uint32_t code);
-bool is_unicode_space(std::uint32_t code);
 
 }  // namespace tovik::markdown::detail

@@ -37,11 +37,17 @@ static bool in_ranges(const CodeRange* ranges, std::size_t count, std::uint32_t 
 }
 
 bool is_unicode_punctuation(std::uint32_t code) { return in_ranges(kPunctuation, kPunctuationCount, code); }
-bool is_unicode_space(std::uint32_t code) { return in_ranges(kSpaceSeparators, kSpaceSeparatorCount, code); }
 
 bool is_unicode_whitespace_code(std::uint32_t code) {
-  if (code == '\t' || code == '\n' || code == '\f' || code == '\r' || code == ' ') return true;
-  return code >= 0x80 && is_unicode_space(code);
+  // Space separators, the ASCII whitespace, and the line and paragraph separators and the byte-order mark
+  // (which the parsers test data comes from also count).
+  switch (code) {
+    case '\t': case '\n': case '\v': case '\f': case '\r': case ' ': case 0xa0: case 0x1680: case 0x2028:
+    case 0x2029: case 0x202f: case 0x205f: case 0x3000: case 0xfeff:
+      return true;
+    default:
+      return code >= 0x2000 && code <= 0x200a;
+  }
 }
 
 bool is_punctuation_code(std::uint32_t code) {
