@@ -1,6 +1,7 @@
 // Glob compiler: brace expansion, then a Thompson automaton over Unicode scalar values.
 #include "config/glob.hpp"
 
+#include <algorithm>
 #include <optional>
 
 #include "support/quote.hpp"
@@ -267,6 +268,20 @@ Result<Glob> Glob::compile(std::string_view pattern) {
   std::vector<std::string> plain;
   if (auto error = expand_braces(text, plain)) return Error{*error};
 
+  if (plain.size() == 1) {
+    std::string& only = plain[0];
+    std::string_view rest = std::string_view(only).substr(std::min<std::size_t>(3, only.size()));
+    if (only.starts_with("**/") && rest.find('/') == std::string_view::npos &&
+        rest.find("**") == std::string_view::npos) {
+      glob.last_component_ = true;
+      only = std::string(rest);
+    }
+    std::size_t literal = only.find_last_of("*?[]");
+    glob.suffix_ = literal == std::string::npos ? only : only.substr(literal + 1);
+    glob.suffix_decides_ = only.size() == glob.suffix_.size() + 1 && only[0] == '*' &&
+                           glob.suffix_.find('/') == std::string::npos;
+  }
+
   GlobCompiler compiler(glob);
   std::int32_t match = compiler.state(Op::match, 0, -1);
   std::int32_t start = -1;
@@ -280,11 +295,31 @@ Result<Glob> Glob::compile(std::string_view pattern) {
 }
 
 bool Glob::matches(std::string_view path) const {
-  std::vector<std::int32_t> current;
-  std::vector<std::int32_t> next;
-  std::vector<std::uint32_t> seen(states_.size(), 0);
-  std::uint32_t generation = 0;
-  std::vector<std::int32_t> stack;
+  if (last_component_) {
+    std::size_t slash = path.rfind('/');
+    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+  }
+  if (!path.ends_with(suffix_)) return false;
+  if (suffix_decides_) return path.find('/') == std::string_view::npos;
+  // Scratch space reused across calls on this thread; matching allocates nothing once warm.
+  struct Scratch {
+    std::vector<std::int32_t> current, next, stack;
+    std::vector<std::uint32_t> seen;
+    std::uint32_t generation = 0;
+  };
+  thread_local Scratch scratch;
+  auto& current = scratch.current;
+  auto& next = scratch.next;
+  auto& stack = scratch.stack;
+  auto& seen = scratch.seen;
+  auto& generation = scratch.generation;
+  current.clear();
+  stack.clear();
+  if (seen.size() < states_.size()) seen.resize(states_.size(), 0);
+  if (generation > 0xFFFF0000u) {
+    std::fill(seen.begin(), seen.end(), 0);
+    generation = 0;
+  }
 
   auto add_all = [&](std::vector<std::int32_t>& list, std::int32_t first) {
     stack.push_back(first);

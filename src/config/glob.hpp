@@ -49,6 +49,11 @@ class Glob {
   friend class GlobCompiler;
 
   std::string pattern_;
+  // Shortcuts for the common shapes "**/name" and "*.ext": the automaton then sees only the last
+  // component, every match ends with `suffix_`, and "*" + suffix is decided by the suffix alone.
+  bool last_component_ = false;
+  std::string suffix_;
+  bool suffix_decides_ = false;
   std::vector<State> states_;
   std::vector<CharClass> classes_;
   std::int32_t start_ = 0;

@@ -153,8 +153,12 @@ const Result<ConfigPtr>& ConfigResolver::for_directory(const std::string& dir) {
   auto cached = by_directory_.find(dir);
   if (cached != by_directory_.end()) return cached->second;
 
-  auto found = find_config_file(dir);
   Result<ConfigPtr> result = ConfigPtr{};
+  if (known_ && known_(dir)) {
+    result = for_directory(paths::parent(dir));
+    return by_directory_.emplace(dir, std::move(result)).first->second;
+  }
+  auto found = find_config_file(dir);
   if (!found.ok()) {
     result = Error{found.error()};
   } else if (*found) {

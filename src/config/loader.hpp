@@ -2,6 +2,7 @@
 // nested configurations per directory, and `extend` chains.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -55,8 +56,15 @@ class ConfigResolver {
   // The configuration for files directly inside `dir` (absolute, normalised, within the root).
   const Result<ConfigPtr>& for_directory(const std::string& dir);
 
+  // Lets the caller say which directories are known to hold no configuration file (for example
+  // from a directory listing it already has), so they are not inspected again.
+  void set_known_without_config(std::function<bool(const std::string& dir)> known) {
+    known_ = std::move(known);
+  }
+
  private:
   const WorkspaceConfig& workspace_;
+  std::function<bool(const std::string&)> known_;
   Result<ConfigPtr> root_result_{ConfigPtr{}};
   std::map<std::string, Result<ConfigPtr>> by_directory_;
 };

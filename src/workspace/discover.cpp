@@ -101,6 +101,9 @@ class Discovery {
       }
     }
     files_ = std::move(walked.files);
+    config_free_dirs_ = std::move(walked.config_free_dirs);
+    resolver_.set_known_without_config(
+        [this](const std::string& dir) { return config_free_dirs_.count(dir) > 0; });
     if (stdin_path_) {
       auto at = std::lower_bound(files_.begin(), files_.end(), *stdin_path_, paths::path_less);
       if (at == files_.end() || *at != *stdin_path_) files_.insert(at, *stdin_path_);
@@ -142,10 +145,11 @@ class Discovery {
       register_config(*config);
 
       bool is_stdin = stdin_path_ && file == *stdin_path_;
+      auto config_path = config::config_path_of(*config, file);
       const char* setting = nullptr;
-      if (!config::is_included(*config, file)) {
+      if (!config_path || !config::any_matches(config->include, *config_path)) {
         setting = "include";
-      } else if (config::is_excluded(*config, file)) {
+      } else if (config::any_matches(config->exclude, *config_path)) {
         setting = "exclude";
       }
       if (setting != nullptr) {
@@ -166,13 +170,23 @@ class Discovery {
     return std::nullopt;
   }
 
-  // Whether a cross-file rule is selected for the file before its kind is known.
+  // Whether a cross-file rule is selected for the file before its kind is known. Without
+  // per-file ignores the answer is the same for every file of a configuration.
   bool has_cross_file_rule(const config::Config& config, const std::string& file) {
     auto cached = selections_.find(&config);
     if (cached == selections_.end()) {
-      cached = selections_.emplace(&config, config::effective_selection(config, request_.selection)).first;
+      auto selection = config::effective_selection(config, request_.selection);
+      bool any = selects_cross_file(config, file, selection);
+      cached = selections_.emplace(&config, std::make_pair(std::move(selection), any)).first;
+    } else if (!config.per_file_ignores.empty()) {
+      return selects_cross_file(config, file, cached->second.first);
     }
-    for (std::string_view code : config::selected_rules(config, file, cached->second)) {
+    return cached->second.second;
+  }
+
+  static bool selects_cross_file(const config::Config& config, const std::string& file,
+                                 const config::Selection& selection) {
+    for (std::string_view code : config::selected_rules(config, file, selection)) {
       const rules::RuleSpec* spec = rules::rule_spec(code);
       if (spec != nullptr && spec->cross_file) return true;
     }
@@ -261,9 +275,11 @@ class Discovery {
   std::vector<std::string> inputs_;  // resolved explicit inputs, path order
   std::optional<std::string> stdin_path_;
   std::vector<std::string> files_;
+  std::unordered_set<std::string> config_free_dirs_;
   std::vector<Problem> problems_;
   std::vector<Problem> context_problems_;
-  std::map<const config::Config*, config::Selection> selections_;
+  // Per configuration: its effective selection and whether it selects a cross-file rule.
+  std::map<const config::Config*, std::pair<config::Selection, bool>> selections_;
   bool needs_context_ = false;
 };
 

@@ -42,10 +42,12 @@ class Walker {
   void walk(const std::string& dir, const std::string& rel) {
     if (done_) return;
     std::vector<Entry> entries;
-    if (!list(dir, entries)) return;
+    Listing listing;
+    if (!list(dir, entries, listing)) return;
+    if (!listing.config_name) result_.config_free_dirs.insert(dir);
 
     bool pushed = false;
-    if (options_.apply_gitignore) {
+    if (options_.apply_gitignore && listing.gitignore) {
       auto read = read_ignore_file(dir, rel, ignores_);
       if (!read.ok()) {
         result_.problems.push_back({paths::join(dir, ".gitignore"), read.error(), true});
@@ -78,7 +80,12 @@ class Walker {
  private:
   // Reads the directory's entries, keeping only regular files and directories (not through
   // symbolic links) and skipping .git and .tovik_cache.
-  bool list(const std::string& dir, std::vector<Entry>& entries) {
+  struct Listing {
+    bool gitignore = false;    // an entry named .gitignore
+    bool config_name = false;  // an entry named like a configuration file
+  };
+
+  bool list(const std::string& dir, std::vector<Entry>& entries, Listing& listing) {
     DIR* stream = ::opendir(dir.c_str());
     if (stream == nullptr) {
       result_.problems.push_back({dir, files::system_error(errno), false});
@@ -93,6 +100,9 @@ class Walker {
       }
       std::string_view name = d->d_name;
       if (name == "." || name == ".." || name == ".git" || name == ".tovik_cache") continue;
+      if (name == ".gitignore") listing.gitignore = true;
+      if (name == ".tovik.toml" || name == "tovik.toml" || name == "pyproject.toml")
+        listing.config_name = true;
       Kind kind = Kind::skip;
       unsigned char type = d->d_type;
       if (type == DT_UNKNOWN) {

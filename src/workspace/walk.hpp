@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace tovik::workspace {
@@ -27,6 +28,9 @@ struct WalkResult {
   // Absolute paths of the regular Markdown files, in path order (component by component, bytes).
   std::vector<std::string> files;
   std::vector<WalkProblem> problems;
+  // Walked directories whose listing holds no entry named like a configuration file, so looking
+  // for their configuration file can be skipped.
+  std::unordered_set<std::string> config_free_dirs;
 };
 
 // Walks `dir` (absolute, normalised, within `root`). .gitignore files are read from `dir` down,

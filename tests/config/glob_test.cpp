@@ -56,6 +56,12 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"a/**/b.md", "a/b.md", true}, MatchCase{"a/**/b.md", "a/x/y/b.md", true},
         MatchCase{"a/**/b.md", "ab.md", false}, MatchCase{"a/**/b.md", "a/xb.md", false},
         MatchCase{"**/docs/**", "x/docs/y.md", true},
+        // Shapes with shortcuts: "**/name", "*" + suffix.
+        MatchCase{"**/*.md", "docs/.md", true}, MatchCase{"**/README.md", "README.md", true},
+        MatchCase{"**/README.md", "x/y/README.md", true}, MatchCase{"**/README.md", "xREADME.md", false},
+        MatchCase{"**/README.md", "README.md/x", false}, MatchCase{"*", "a/b", false},
+        MatchCase{"*", "ab", true}, MatchCase{"**/", "a/b", false}, MatchCase{"**/[ab]", "x/b", true},
+        MatchCase{"x/*.md", "x/y/z.md", false},
         // Backslashes are separators, not escapes; matching is case-sensitive.
         MatchCase{"docs\\*.md", "docs/a.md", true}, MatchCase{"docs\\**\\*.md", "docs/a/b.md", true},
         MatchCase{"README.md", "readme.md", false}, MatchCase{"CHANGELOG.md", "CHANGELOG.md", true},
