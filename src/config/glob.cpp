@@ -58,62 +58,116 @@ std::size_t class_end(std::string_view s, std::size_t open) {
 
 constexpr std::string_view unclosed_class = "unclosed character class; missing ']'";
 
-// Expands the first top-level brace group of `s` and recurses; plain patterns go to `out`.
-std::optional<std::string> expand_braces(std::string_view s, std::vector<std::string>& out) {
-  std::size_t open = 0;
-  for (; open < s.size(); ++open) {
-    char c = s[open];
-    if (c == '[') {
-      std::size_t close = class_end(s, open);
-      if (close == std::string_view::npos) return std::string(unclosed_class);
-      open = close;
-    } else if (c == '}') {
-      return "unopened alternate group; missing '{'";
-    } else if (c == '{') {
-      break;
-    }
-  }
-  if (open == s.size()) {
-    if (out.size() == max_alternatives) {
-      return "braces expand to more than " + std::to_string(max_alternatives) + " alternatives";
-    }
-    out.emplace_back(s);
-    return std::nullopt;
+// Limits on brace expansion, so a short pattern cannot grow exponentially: the number of plain
+// patterns, their total size, and the nesting depth of groups.
+constexpr std::size_t max_expanded_bytes = std::size_t{1} << 20;
+constexpr int max_group_depth = 32;
+
+// Expands brace groups into plain patterns, left to right, as a cartesian product.
+class BraceExpander {
+ public:
+  explicit BraceExpander(std::string_view s) : s_(s) {}
+
+  std::optional<std::string> expand(std::vector<std::string>& out) {
+    out = sequence(false, 0);
+    if (!error_ && pos_ < s_.size()) error_ = "unopened alternate group; missing '{'";
+    return error_;
   }
 
-  std::vector<std::string_view> alternatives;
-  std::size_t depth = 0;
-  std::size_t start = open + 1;
-  std::size_t j = open + 1;
-  for (; j < s.size(); ++j) {
-    char c = s[j];
-    if (c == '[') {
-      std::size_t close = class_end(s, j);
-      if (close == std::string_view::npos) return std::string(unclosed_class);
-      j = close;
-    } else if (c == '{') {
-      ++depth;
-    } else if (c == '}') {
-      if (depth == 0) break;
-      --depth;
-    } else if (c == ',' && depth == 0) {
-      alternatives.push_back(s.substr(start, j - start));
-      start = j + 1;
+ private:
+  // Expands from the current position to the end, or, inside a group, up to the ',' or '}' that
+  // ends the alternative (left unconsumed).
+  std::vector<std::string> sequence(bool nested, int depth) {
+    std::vector<std::string> results{std::string()};
+    std::size_t chunk = pos_;
+    auto flush = [&] {
+      for (std::string& r : results) r.append(s_.substr(chunk, pos_ - chunk));
+    };
+    while (pos_ < s_.size() && !error_) {
+      char c = s_[pos_];
+      if (c == '[') {
+        std::size_t close = class_end(s_, pos_);
+        if (close == std::string_view::npos) {
+          error_ = std::string(unclosed_class);
+          break;
+        }
+        pos_ = close + 1;
+      } else if (c == '}' || (c == ',' && nested)) {
+        if (!nested) error_ = "unopened alternate group; missing '{'";
+        break;
+      } else if (c == '{') {
+        flush();
+        ++pos_;
+        std::vector<std::string> group = alternatives(depth + 1);
+        if (error_) break;
+        if (group.size() == 1) {
+          for (std::string& r : results) r += group[0];
+        } else {
+          results = product(results, group);
+        }
+        chunk = pos_;
+      } else {
+        ++pos_;
+      }
     }
+    if (error_) return {};
+    flush();
+    if (!check_size(results)) return {};
+    return results;
   }
-  if (j == s.size()) return "unclosed alternate group; missing '}'";
-  alternatives.push_back(s.substr(start, j - start));
 
-  std::string_view prefix = s.substr(0, open);
-  std::string_view suffix = s.substr(j + 1);
-  for (std::string_view alternative : alternatives) {
-    std::string next;
-    next.reserve(prefix.size() + alternative.size() + suffix.size());
-    next.append(prefix).append(alternative).append(suffix);
-    if (auto error = expand_braces(next, out)) return error;
+  // The expansions of every alternative of the group whose '{' was just consumed.
+  std::vector<std::string> alternatives(int depth) {
+    if (depth > max_group_depth) {
+      error_ = "alternate groups are nested more than " + std::to_string(max_group_depth) + " deep";
+      return {};
+    }
+    std::vector<std::string> group;
+    while (!error_) {
+      std::vector<std::string> alternative = sequence(true, depth);
+      if (error_) break;
+      for (std::string& a : alternative) group.push_back(std::move(a));
+      if (!check_size(group)) break;
+      if (pos_ >= s_.size()) {
+        error_ = "unclosed alternate group; missing '}'";
+        break;
+      }
+      bool last = s_[pos_] == '}';
+      ++pos_;
+      if (last) break;
+    }
+    return group;
   }
-  return std::nullopt;
-}
+
+  std::vector<std::string> product(const std::vector<std::string>& left,
+                                   const std::vector<std::string>& right) {
+    std::vector<std::string> out;
+    if (left.size() * right.size() > max_alternatives) {
+      error_ = "braces expand to more than " + std::to_string(max_alternatives) + " alternatives";
+      return out;
+    }
+    for (const std::string& l : left) {
+      for (const std::string& r : right) out.push_back(l + r);
+    }
+    check_size(out);
+    return out;
+  }
+
+  bool check_size(const std::vector<std::string>& patterns) {
+    std::size_t bytes = 0;
+    for (const std::string& p : patterns) bytes += p.size();
+    if (patterns.size() > max_alternatives) {
+      error_ = "braces expand to more than " + std::to_string(max_alternatives) + " alternatives";
+    } else if (bytes > max_expanded_bytes) {
+      error_ = "braces expand to more than " + std::to_string(max_expanded_bytes) + " bytes of patterns";
+    }
+    return !error_;
+  }
+
+  std::string_view s_;
+  std::size_t pos_ = 0;
+  std::optional<std::string> error_;
+};
 
 std::string encode(std::uint32_t cp) {
   std::string out;
@@ -266,7 +320,7 @@ Result<Glob> Glob::compile(std::string_view pattern) {
     if (c == '\\') c = '/';
   }
   std::vector<std::string> plain;
-  if (auto error = expand_braces(text, plain)) return Error{*error};
+  if (auto error = BraceExpander(text).expand(plain)) return Error{*error};
 
   if (plain.size() == 1) {
     std::string& only = plain[0];

@@ -221,12 +221,7 @@ class Discovery {
     auto type = fs::stat_type(input);
     if (type.ok() && *type == fs::EntryType::regular) {
       if (!is_markdown_path(input)) return "it is not a .md or .markdown file";
-      if (own != nullptr) {
-        std::string name =
-            own->config_name == config::defaults_name ? "the default configuration" : own->config_name;
-        if (own->setting == "exclude") return "`exclude` in " + name + " matches it";
-        return "`include` in " + name + " does not match it";
-      }
+      if (own != nullptr) return exclusion_reason(*own);
       auto ignored = is_gitignored(ws_.root, input, false);
       if (ignored.ok() && *ignored) return ".gitignore ignores it";
       return "workspace discovery skipped it; symbolic links are not followed";
@@ -284,6 +279,13 @@ class Discovery {
 };
 
 }  // namespace
+
+std::string exclusion_reason(const Exclusion& exclusion) {
+  std::string name =
+      exclusion.config_name == config::defaults_name ? "the default configuration" : exclusion.config_name;
+  if (exclusion.setting == "exclude") return "`exclude` in " + name + " matches it";
+  return "`include` in " + name + " does not match it";
+}
 
 Result<std::string> resolve_input(std::string_view root, std::string_view path) {
   std::string root_text(root);

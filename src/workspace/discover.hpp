@@ -77,6 +77,10 @@ struct Workspace {
   std::map<std::string, config::Settings> configurations;
 };
 
+// Why an excluded file is not checked: "`exclude` in {} matches it" or "`include` in {} does not
+// match it", naming the configuration ("the default configuration" for the defaults).
+std::string exclusion_reason(const Exclusion& exclusion);
+
 // One discovery pass. An error ends the pass (invalid command-line selector, configuration error
 // at the root, an input that cannot be resolved or lies outside the workspace, a stdin file that
 // is not Markdown or is ignored by .gitignore).

@@ -93,7 +93,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, GlobError,
                                          ErrorCase{"a**/b", "invalid use of **; must be one path component"},
                                          ErrorCase{"***/b", "invalid use of **; must be one path component"},
                                          ErrorCase{"{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}",
-                                                   "braces expand to more than 1024 alternatives"}));
+                                                   "braces expand to more than 1024 alternatives"},
+                                         ErrorCase{std::string(40, '{') + std::string(40, '}'),
+                                                   "alternate groups are nested more than 32 deep"},
+                                         ErrorCase{"{a,{b,c}", "unclosed alternate group; missing '}'"},
+                                         ErrorCase{"{a,b}}", "unopened alternate group; missing '{'"}));
 
 TEST(CompileGlob, LabelsItsMessages) {
   auto empty = compile_glob("", "kinds.path");
@@ -106,6 +110,19 @@ TEST(CompileGlob, LabelsItsMessages) {
   auto bad = compile_glob("docs\\[a\"", "exclude");
   ASSERT_FALSE(bad.ok());
   EXPECT_EQ(bad.error(), "invalid exclude glob \"docs\\\\[a\\\"\": unclosed character class; missing ']'");
+}
+
+TEST(CompileGlob, ExpansionStaysBounded) {
+  // Many sequential groups of one alternative, and a long literal multiplied by alternatives.
+  std::string groups;
+  for (int i = 0; i < 20000; ++i) groups += "{a}";
+  auto many = Glob::compile(groups);
+  ASSERT_TRUE(many.ok()) << many.error();
+  EXPECT_TRUE(many->matches(std::string(20000, 'a')));
+
+  auto huge = Glob::compile("{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}" + std::string(4096, 'x'));
+  ASSERT_FALSE(huge.ok());
+  EXPECT_EQ(huge.error(), "braces expand to more than 1048576 bytes of patterns");
 }
 
 TEST(CompileGlob, LongPathsMatchInLinearTime) {
