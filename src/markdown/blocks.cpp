@@ -33,7 +33,8 @@ struct BlockState {
   bool last_line_blank = false;
   bool fenced = false;
   bool defs_done = false;
-  bool task = false;  // a paragraph after a task list marker
+  bool task = false;     // a paragraph after a task list marker
+  bool restart = false;  // a paragraph emptied by taking out definitions
   bool unclosed_at_end = false;  // fenced code or raw HTML still open when the source ended
   char fence_char = 0;
   int fence_length = 0;
@@ -78,6 +79,7 @@ class BlockParser {
   void close_block(NodeId id);
   Match match_continuation(NodeId container);
   Match match_indented(NodeId container);
+  void extend_lists_in_quotes(NodeId deepest);
   bool open_new_block(NodeId& container, bool all_matched, bool maybe_lazy);
   void add_line(NodeId leaf);
   bool accepts_lines(NodeId id) const {
@@ -121,6 +123,7 @@ class BlockParser {
   std::unordered_set<std::string> footnote_labels_;
   std::string buffer_;
   std::string scratch_;
+  std::vector<NodeId> chain_;
   Content content_;
   NodeId tip_ = kRoot;
   bool line_consumed_ = false;  // the line was a heading, thematic break, setext underline, delimiter row or opening fence
@@ -232,7 +235,12 @@ void BlockParser::add_line(NodeId leaf) {
     seg.virtual_spaces = static_cast<std::uint32_t>(kTabStop - (column_ % kTabStop));
   }
   BlockState& s = state_[leaf];
-  if (s.lines_begin == s.lines_end) s.lines_begin = s.lines_end = static_cast<std::uint32_t>(lines_.size());
+  if (s.lines_begin == s.lines_end) {
+    s.lines_begin = s.lines_end = static_cast<std::uint32_t>(lines_.size());
+    // A paragraph whose definitions were all taken out starts again with this line.
+    if (s.restart) tree_.nodes[leaf].start = first_nonspace_at(seg);
+    s.restart = false;
+  }
   lines_.push_back(seg);
   s.lines_end = static_cast<std::uint32_t>(lines_.size());
   extend_end(leaf, line_content_end());
@@ -319,6 +327,20 @@ Match BlockParser::match_continuation(NodeId container) {
   }
 }
 
+// A blank line inside a block quote (a line of `>` markers) that a list goes on through counts as part
+// of the list, as in the reference parser.
+void BlockParser::extend_lists_in_quotes(NodeId deepest) {
+  bool quoted = false;
+  std::vector<NodeId>& chain = chain_;
+  chain.clear();
+  for (NodeId id = deepest; id != kNoNode; id = tree_.nodes[id].parent) chain.push_back(id);
+  for (std::size_t k = chain.size(); k-- > 0;) {
+    NodeType t = tree_.nodes[chain[k]].type;
+    if (t == NodeType::Blockquote) quoted = true;
+    if (t == NodeType::List && quoted) extend_end(chain[k], line_content_end());
+  }
+}
+
 // Indented code and footnote definitions go on with lines indented by four columns, or blank ones.
 Match BlockParser::match_indented(NodeId container) {
   if (indent_ >= kCodeIndent) {
@@ -372,6 +394,7 @@ void BlockParser::process_line() {
     }
   }
   NodeId last_matched = container;
+  if (blank_) extend_lists_in_quotes(container);
 
   // 2. Does it open new blocks?
   bool maybe_lazy = tree_.nodes[tip_].type == NodeType::Paragraph;
@@ -428,6 +451,7 @@ void BlockParser::process_line() {
     // A task paragraph starts at its checkbox, or at its text when text comes first (see run()).
     NodeId para = add_block(container, NodeType::Paragraph, start);
     state_[para].task = task;
+    state_[para].defs_done = task;  // the checkbox comes first: no definition can start the paragraph
     add_line(para);
   }
 }
@@ -447,11 +471,13 @@ bool BlockParser::open_new_block(NodeId& container, bool all_matched, bool maybe
   if (!indented && c == '#' && try_atx_heading(container)) return true;
   if (!indented && (c == '`' || c == '~') && try_fence(container)) return true;
   if (!indented && c == '<') {
-    // Kind 7 cannot interrupt a paragraph, lazily continued ones included.
-    int kind = html_block_start(line_.substr(first_nonspace_), ct != NodeType::Paragraph &&
-                                                                   tree_.nodes[tip_].type != NodeType::Paragraph);
+    int kind = html_block_start(line_.substr(first_nonspace_), ct != NodeType::Paragraph);
     if (kind != 0) {
-      // Raw HTML keeps its indentation.
+      // On a lazy line after a paragraph, a kind-7 block joins the paragraph's container (as the
+      // reference parser does) instead of ending it.
+      if (kind == 7 && !all_matched && tree_.nodes[tip_].type == NodeType::Paragraph) {
+        container = tree_.nodes[tip_].parent;
+      }
       NodeId html = add_block(container, NodeType::Html, src_pos(offset_ + (partial_tab_ ? 1 : 0)));
       state_[html].html_kind = kind;
       container = html;
@@ -939,6 +965,7 @@ void BlockParser::extract_definitions(NodeId paragraph) {
   if (consumed_lines > 0 && after.lines_begin < after.lines_end) {
     tree_.nodes[paragraph].start = first_nonspace_at(lines_[after.lines_begin]);
   }
+  after.restart = after.lines_begin == after.lines_end;
 }
 
 void BlockParser::finish_paragraph(NodeId paragraph) {
@@ -957,13 +984,9 @@ void BlockParser::finish_code(NodeId code) {
   std::uint32_t begin = s.lines_begin;
   std::uint32_t end = s.lines_end;
   if (!s.fenced) {
-    // Trailing blank lines are not part of indented code.
-    while (end > begin) {
-      const LineSeg& l = lines_[end - 1];
-      std::string_view t = src_.substr(l.start, l.end - l.start);
-      if (t.find_first_not_of(" \t") != std::string_view::npos) break;
-      --end;
-    }
+    // Trailing lines with nothing after the indentation are not part of the value; the block still
+    // reaches the end of the last line that was indented (as in the reference parser).
+    while (end > begin && lines_[end - 1].end == lines_[end - 1].start && lines_[end - 1].virtual_spaces == 0) --end;
     if (end > begin) node.end = std::max(lines_[end - 1].end, s.last_indented_end);
   }
   buffer_.clear();

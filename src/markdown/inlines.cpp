@@ -35,7 +35,6 @@ struct Bracket {
   bool image;
   bool active;
   std::size_t delimiter_bottom;  // last delimiter when the bracket was pushed
-  std::size_t literal_links;     // count of literal autolinks made before it
 };
 
 bool is_email_atext(char c) { return is_ascii_alnum(c) || c == '+' || c == '-' || c == '.' || c == '_'; }
@@ -117,7 +116,6 @@ class InlineParser {
   std::vector<Delimiter> delimiters_;
   std::size_t last_delimiter_ = kNone;
   std::vector<Bracket> brackets_;
-  std::vector<NodeId> literal_links_;
   std::vector<NodeId> images_;
 
   // Code span memo: the last position of a backtick run of each length, once a full scan has been made.
@@ -351,6 +349,8 @@ bool InlineParser::inline_html() {
 
 // GFM autolink literals: www. links, http(s):// links and email addresses written in plain text.
 bool InlineParser::literal_autolink() {
+  // No literal inside an unclosed bracket: the bracket may still become a link.
+  if (!brackets_.empty()) return false;
   char c = text_[pos_];
   std::size_t n = text_.size();
   char before = pos_ > 0 ? text_[pos_ - 1] : '\n';
@@ -391,7 +391,6 @@ bool InlineParser::literal_autolink() {
   NodeId label = make(NodeType::Text, pos_, end);
   tree_.nodes[label].value = save(literal);
   append_child(tree_, link, label);
-  literal_links_.push_back(link);
   pos_ = end;
   text_start_ = pos_;
   return true;
@@ -543,7 +542,7 @@ void InlineParser::open_bracket(bool image) {
   std::size_t length = image ? 2 : 1;
   flush_text(start);
   NodeId node = append(NodeType::Text, start, start + length);
-  brackets_.push_back({node, start, image, true, last_delimiter_, literal_links_.size()});
+  brackets_.push_back({node, start, image, true, last_delimiter_});
   pos_ = start + length;
   text_start_ = pos_;
 }
@@ -691,23 +690,12 @@ void InlineParser::close_bracket() {
   if (type == NodeType::Image || type == NodeType::ImageReference) {
     images_.push_back(result);
   } else {
-    // Links do not contain links: earlier link openers become plain text, and autolink literals inside
-    // the text turn back into text.
+    // Links do not contain links: earlier link openers become plain text.
     for (std::size_t k = brackets_.size(); k-- > 0;) {
       if (brackets_[k].image) continue;
       if (!brackets_[k].active) break;
       brackets_[k].active = false;
     }
-    for (std::size_t k = opener.literal_links; k < literal_links_.size(); ++k) {
-      NodeId literal = literal_links_[k];
-      NodeId label = tree_.nodes[literal].first_child;
-      if (label == kNoNode || tree_.nodes[literal].parent == kNoNode) continue;
-      unlink(tree_, label);
-      tree_.nodes[label].value = {};
-      insert_before(tree_, literal, label);
-      unlink(tree_, literal);
-    }
-    literal_links_.resize(opener.literal_links);
   }
   pos_ = end;
   text_start_ = pos_;
@@ -908,8 +896,7 @@ void InlineParser::finish() {
     if (node.type != NodeType::Text || node.parent == kNoNode) continue;
     if (node.prev_sibling != kNoNode && tree_.nodes[node.prev_sibling].type == NodeType::Text) continue;
     // Autolink labels already have their value.
-    NodeType parent_type = tree_.nodes[node.parent].type;
-    if (parent_type == NodeType::Link && node.value.data() != nullptr) continue;
+    if (node.value.data() != nullptr) continue;
     NodeId last = id;
     bool contiguous = true;
     while (tree_.nodes[last].next_sibling != kNoNode &&
