@@ -96,8 +96,8 @@ class Discovery {
       if (problem.ignore_rules) {
         incomplete(problem.path, "Cannot fully apply ignore rules: " + problem.message);
       } else {
-        incomplete("",
-                   "Cannot finish workspace discovery: " + display(problem.path) + ": " + problem.message);
+        std::string where = problem.path == ws_.root ? problem.path : display(problem.path);
+        incomplete("", "Cannot finish workspace discovery: " + where + ": " + problem.message);
       }
     }
     files_ = std::move(walked.files);

@@ -2,7 +2,9 @@
 // file, context pruning, incomplete reasons and the notes for explicit inputs.
 #include "workspace/discover.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -114,6 +116,18 @@ TEST_F(Discover, IncludeNotesAndTheSingularCount) {
                 {"top.md", "Not checked because `include` in tovik.toml does not match it."},
             }));
   EXPECT_EQ(ws.exclusions[0].setting, "include");
+}
+
+TEST_F(Discover, DefaultIncludeGlobsAreCaseSensitive) {
+  // Guide.MD is a Markdown path for the walk, but the default include globs do not match it.
+  dir.write("Guide.MD", "");
+  dir.write("docs/a.markdown", "");
+  Workspace ws = ok({"Guide.MD", "docs"});
+  EXPECT_EQ(documents(ws), std::vector<std::string>{"docs/a.markdown"});
+  EXPECT_EQ(
+      ws.notes,
+      (std::vector<PathMessage>{
+          {"Guide.MD", "Not checked because `include` in the default configuration does not match it."}}));
 }
 
 TEST_F(Discover, EmptyWorkspaceGetsOneWorkspaceNote) {
@@ -267,6 +281,47 @@ TEST_F(Discover, InputsThroughSymbolicLinksAreExpressedUnderTheRoot) {
   // A link to a directory named on its own is followed to the directory.
   Workspace whole = ok({"alias"});
   EXPECT_EQ(documents(whole), std::vector<std::string>{"docs/guide.md"});
+}
+
+// Builds `depth` nested directories with long names below `base`, deeper than a path may be, and
+// removes them again; only descriptor-relative calls can reach the bottom.
+class TooDeep {
+ public:
+  TooDeep(const std::string& base, int depth) : name_(250, 'x'), depth_(depth) {
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < depth_ && fd >= 0; ++i) {
+      ::mkdirat(fd, name_.c_str(), 0755);
+      int next = ::openat(fd, name_.c_str(), O_RDONLY | O_DIRECTORY);
+      ::close(fd);
+      fd = next;
+    }
+    if (fd >= 0) ::close(fd);
+    base_ = base;
+  }
+  ~TooDeep() { remove(::open(base_.c_str(), O_RDONLY | O_DIRECTORY), 0); }
+
+ private:
+  void remove(int fd, int level) {
+    if (fd < 0) return;
+    if (level < depth_) remove(::openat(fd, name_.c_str(), O_RDONLY | O_DIRECTORY), level + 1);
+    if (level < depth_) ::unlinkat(fd, name_.c_str(), AT_REMOVEDIR);
+    ::close(fd);
+  }
+  std::string base_;
+  std::string name_;
+  int depth_;
+};
+
+TEST_F(Discover, WalkErrorsMakeTheResultIncompleteAndTheWalkGoesOn) {
+  dir.write("docs/a.md", "");
+  dir.mkdir("deep");
+  TooDeep deep(dir / "deep", 18);
+  Workspace ws = ok();
+  EXPECT_EQ(documents(ws), std::vector<std::string>{"docs/a.md"});
+  ASSERT_EQ(ws.incomplete_reasons.size(), 1u);
+  EXPECT_EQ(ws.incomplete_reasons[0].path, ".");
+  EXPECT_TRUE(ws.incomplete_reasons[0].message.starts_with("Cannot finish workspace discovery: deep/xxx"));
+  EXPECT_TRUE(ws.incomplete_reasons[0].message.ends_with(": File name too long"));
 }
 
 TEST(ResolveInput, MapsPathsIntoTheWorkspace) {
