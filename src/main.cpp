@@ -3,6 +3,7 @@
 
 #include "cli/args.hpp"
 #include "commands/check.hpp"
+#include "commands/parse.hpp"
 #include "commands/print_error.hpp"
 #include "commands/unavailable.hpp"
 
@@ -20,7 +21,7 @@ commands::CommandResult dispatch(const cli::Command& command) {
     commands::CommandResult operator()(const cli::ClaudeCodeArgs&) {
       return commands::unavailable_command("hook claude-code");
     }
-    commands::CommandResult operator()(const cli::ParseArgs&) { return commands::unavailable_command("parse"); }
+    commands::CommandResult operator()(const cli::ParseArgs& args) { return commands::parse_command(args); }
   };
   return std::visit(Visitor{}, command);
 }

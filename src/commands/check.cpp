@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 
+#include "commands/output.hpp"
 #include "commands/print_error.hpp"
 #include "diagnostics/outputs/text.hpp"
 #include "paths/paths.hpp"
@@ -101,24 +102,6 @@ std::string statistics_text(const CheckReport& report) {
   return out;
 }
 
-bool write_stdout(const std::string& text, std::string& error) {
-  std::size_t written = 0;
-  while (written < text.size()) {
-    ssize_t n = ::write(STDOUT_FILENO, text.data() + written, text.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = files::system_error(errno);
-      return false;
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-void print_plain(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
-}
-
 }  // namespace
 
 CommandResult check_command(const cli::CheckArgs& args) {
@@ -159,7 +142,7 @@ CommandResult check_command(const cli::CheckArgs& args) {
     if (github) {
       print_command_error(line);
     } else {
-      print_plain(line + "\n");
+      print_stderr(line + "\n");
     }
   }
   if (!args.selection.preview && !report.any_preview) {
@@ -173,7 +156,7 @@ CommandResult check_command(const cli::CheckArgs& args) {
       if (github) {
         print_command_error(warning);
       } else {
-        print_plain("tovik: " + warning + "\n");
+        print_stderr("tovik: " + warning + "\n");
       }
     }
   }
@@ -182,7 +165,7 @@ CommandResult check_command(const cli::CheckArgs& args) {
     if (github) {
       print_command_error(line);
     } else {
-      print_plain("tovik: " + line + "\n");
+      print_stderr("tovik: " + line + "\n");
     }
   }
 
@@ -197,7 +180,7 @@ CommandResult check_command(const cli::CheckArgs& args) {
     if (github) {
       print_command_error(warning);
     } else {
-      print_plain("tovik: " + warning + "\n");
+      print_stderr("tovik: " + warning + "\n");
     }
   }
   if (args.exit_zero) return 0;
