@@ -6,7 +6,8 @@
 //              directory; a ".git" directory is created there unless the file "no-git" exists
 //   cwd        optional: a directory inside the workspace to run in instead
 //   stdout, stderr, exit
-//              the expected outputs and exit code; "{ROOT}" stands for the workspace path
+//              the expected outputs and exit code; "{ROOT}" stands for the workspace path and
+//              "{TMP}" for the temporary directory that holds it
 //
 // TOVIK_UPDATE_SCENARIOS=1 rewrites the expected files from the actual run.
 #include <fcntl.h>
@@ -112,8 +113,8 @@ class Scenario : public testing::Test {
     for (auto& a : args) a = replace_all(a, "{ROOT}", root.string());
 
     RunResult r = run(args, cwd, input, scratch);
-    std::string out = replace_all(r.out, root.string(), "{ROOT}");
-    std::string err = replace_all(r.err, root.string(), "{ROOT}");
+    std::string out = replace_all(replace_all(r.out, root.string(), "{ROOT}"), scratch.string(), "{TMP}");
+    std::string err = replace_all(replace_all(r.err, root.string(), "{ROOT}"), scratch.string(), "{TMP}");
 
     if (std::getenv("TOVIK_UPDATE_SCENARIOS")) {
       write_text(dir_ / "stdout", out);
