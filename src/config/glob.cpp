@@ -344,6 +344,7 @@ Result<Glob> Glob::compile(std::string_view pattern) {
     if (!alternative.ok()) return Error{alternative.error()};
     start = start < 0 ? *alternative : compiler.state(Op::split, 0, *alternative, start);
   }
+  if (start < 0) return Error{"pattern expands to nothing"};  // brace expansion yields at least one
   glob.start_ = start;
   return glob;
 }

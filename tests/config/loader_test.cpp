@@ -113,6 +113,15 @@ TEST(LoadWorkspaceConfig, MissingConfigOption) {
   EXPECT_EQ(ws.error(), "cannot read configuration " + (dir / "nope.toml") + ": No such file or directory");
 }
 
+TEST(LoadWorkspaceConfig, ConfigurationMustBeUtf8) {
+  ScratchDir dir;
+  dir.write("tovik.toml", "include = [\"\xff\"]\n");
+  auto ws = load_workspace_config(dir.path(), std::nullopt);
+  ASSERT_FALSE(ws.ok());
+  EXPECT_EQ(ws.error(), "cannot read configuration " + (dir / "tovik.toml") +
+                            ": invalid utf-8 sequence of 1 bytes from index 12");
+}
+
 TEST(LoadWorkspaceConfig, SitesMustStayInsideTheWorkspace) {
   ScratchDir dir;
   dir.write("tovik.toml", "[[sites]]\npath = \"**\"\nroot = \"../outside\"\n");

@@ -190,6 +190,25 @@ TEST_F(Discover, BrokenNestedConfigurationAffectsOnlyItsFiles) {
   EXPECT_TRUE(ws.configurations.at("nested/.tovik.toml").preview);
 }
 
+TEST_F(Discover, ConfigOptionGovernsEveryFile) {
+  dir.write("docs/tovik.toml", "exclude = [\"**\"]\n");
+  dir.write("docs/a.md", "");
+  dir.write("ci/lint.toml", "exclude = [\"skip/**\"]\n");
+  dir.write("skip/b.md", "");
+  DiscoveryRequest request;
+  request.current_dir = dir / "docs";
+  request.config = "../ci/lint.toml";
+  auto ws = discover(request);
+  ASSERT_TRUE(ws.ok()) << ws.error();
+  EXPECT_EQ(documents(*ws), std::vector<std::string>{"docs/a.md"});
+  std::vector<std::string> names;
+  for (const auto& [name, settings] : ws->configurations) names.push_back(name);
+  EXPECT_EQ(names, std::vector<std::string>{"ci/lint.toml"});
+  ASSERT_EQ(ws->exclusions.size(), 1u);  // globs resolve against the root, not the file's directory
+  EXPECT_EQ(ws->exclusions[0].display_path, "skip/b.md");
+  EXPECT_EQ(ws->exclusions[0].config_name, "ci/lint.toml");
+}
+
 TEST_F(Discover, ContextIsKeptOnlyForCrossFileRules) {
   dir.write("docs/a.md", "");
   dir.write("docs/b.md", "");
