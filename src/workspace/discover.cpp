@@ -7,6 +7,7 @@
 #include "config/filesystem.hpp"
 #include "paths/paths.hpp"
 #include "rules/catalogue.hpp"
+#include "support/utf8.hpp"
 #include "workspace/gitignore.hpp"
 #include "workspace/walk.hpp"
 
@@ -15,6 +16,23 @@ namespace tovik::workspace {
 namespace fs = config::fs;
 
 namespace {
+
+// The part of `path` below `dir` when both are normalised absolute paths and `path` lies strictly
+// inside `dir` and needs no display repair (valid UTF-8, no backslash); nothing otherwise. A
+// cheap route for the files of a walk, which are all of this form.
+std::optional<std::string_view> plain_below(std::string_view path, std::string_view dir) {
+  std::size_t skip = dir == "/" ? 1 : dir.size() + 1;
+  if (path.size() <= skip || !path.starts_with(dir) || path[skip - 1] != '/') return std::nullopt;
+  std::string_view rel = path.substr(skip);
+  if (rel.find('\\') != std::string_view::npos || !utf8::is_valid(rel)) return std::nullopt;
+  return rel;
+}
+
+// The directory of a file found by the walk (a normalised absolute path).
+std::string directory_of(const std::string& file) {
+  std::size_t slash = file.rfind('/');
+  return slash == 0 ? std::string("/") : file.substr(0, slash);
+}
 
 // An incomplete reason with the absolute path it concerns ("" for the whole workspace), so notes
 // can tell which inputs already have an explanation.
@@ -42,7 +60,10 @@ class Discovery {
   }
 
  private:
-  std::string display(std::string_view path) const { return paths::display_path(ws_.root, path); }
+  std::string display(std::string_view path) const {
+    if (auto rel = plain_below(path, ws_.root)) return std::string(*rel);
+    return paths::display_path(ws_.root, path);
+  }
 
   void incomplete(const std::string& path, std::string message) {
     problems_.push_back({path, {path.empty() ? "." : display(path), std::move(message)}});
@@ -123,11 +144,13 @@ class Discovery {
     bool report_mode = request_.mode == DiscoveryMode::report;
     std::string last_dir;
     const Result<config::ConfigPtr>* dir_config = nullptr;
+    const config::Config* last_config = nullptr;
+    std::string config_name;
     for (const std::string& file : files_) {
       bool selected = is_selected(file);
       if (request_.mode == DiscoveryMode::parse && !selected) continue;
 
-      std::string dir = paths::parent(file);
+      std::string dir = directory_of(file);
       if (dir_config == nullptr || dir != last_dir) {
         dir_config = &resolver_.for_directory(dir);
         last_dir = dir;
@@ -141,11 +164,15 @@ class Discovery {
         continue;
       }
       const config::ConfigPtr& config = **dir_config;
-      std::string config_name = config::display_name(*config, ws_.root);
-      register_config(*config);
+      if (config.get() != last_config) {
+        last_config = config.get();
+        config_name = config::display_name(*config, ws_.root);
+        register_config(*config);
+      }
 
       bool is_stdin = stdin_path_ && file == *stdin_path_;
-      auto config_path = config::config_path_of(*config, file);
+      auto plain = plain_below(file, config->base_dir);
+      auto config_path = plain ? std::optional<std::string>(*plain) : config::config_path_of(*config, file);
       const char* setting = nullptr;
       if (!config_path || !config::any_matches(config->include, *config_path)) {
         setting = "include";

@@ -69,6 +69,14 @@ TEST_F(Discover, WholeWorkspaceSkipsGitAndCacheAndFollowsNoLinks) {
   EXPECT_EQ(ws.documents[0].path, dir / ".github/b.md");
 }
 
+TEST_F(Discover, DisplayPathsRepairNamesForUsers) {
+  dir.write("docs/back\\slash.md", "");
+  dir.write("docs/bad\xff.md", "");
+  Workspace ws = ok();
+  EXPECT_EQ(documents(ws), (std::vector<std::string>{"docs/back/slash.md", "docs/bad\uFFFD.md"}));
+  EXPECT_EQ(ws.documents[0].path, dir / "docs/back\\slash.md");
+}
+
 TEST_F(Discover, NotesExplainExplicitPathsWithoutDocuments) {
   dir.write("tovik.toml", "exclude = [\"gen/**\", \"one.md\"]\n");
   dir.write(".gitignore", "build/\n");
