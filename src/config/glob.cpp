@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "support/quote.hpp"
-#include "support/utf8.hpp"
+#include "support/unicode.hpp"
 
 namespace tovik::config {
 
@@ -15,35 +15,12 @@ namespace {
 // short pattern grow exponentially.
 constexpr std::size_t max_alternatives = 1024;
 
-// Bytes that are not valid UTF-8 become values above the Unicode range, so they still match
-// themselves literally and nothing else.
-constexpr std::uint32_t invalid_byte_base = 0x110000;
-
+// Reads the code point at `pos` and advances past it. Patterns and the paths they are matched
+// against are valid UTF-8 (configuration text is, and paths are repaired for display first).
 std::uint32_t decode_at(std::string_view text, std::size_t& pos) {
-  std::size_t len = utf8::valid_sequence_length(text, pos);
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-  std::uint32_t cp;
-  switch (len) {
-    case 1:
-      cp = byte(0);
-      break;
-    case 2:
-      cp = ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
-      break;
-    case 3:
-      cp = ((byte(0) & 0x0Fu) << 12) | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu);
-      break;
-    case 4:
-      cp = ((byte(0) & 0x07u) << 18) | ((byte(1) & 0x3Fu) << 12) | ((byte(2) & 0x3Fu) << 6) |
-           (byte(3) & 0x3Fu);
-      break;
-    default:
-      cp = invalid_byte_base + byte(0);
-      len = 1;
-      break;
-  }
-  pos += len;
-  return cp;
+  unicode::Decoded d = unicode::decode(text, pos);
+  pos += d.length;
+  return d.code_point;
 }
 
 // Index of the ']' closing the class that opens at `open`, or npos. A ']' right after "[" or
@@ -171,23 +148,7 @@ class BraceExpander {
 
 std::string encode(std::uint32_t cp) {
   std::string out;
-  if (cp >= invalid_byte_base) {
-    out.push_back(static_cast<char>(cp - invalid_byte_base));
-  } else if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
+  unicode::append(out, cp);
   return out;
 }
 

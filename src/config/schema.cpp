@@ -8,15 +8,20 @@
 #include <sstream>
 
 #include "config/errors.hpp"
-#include "config/text.hpp"
 #include "config/toml_value.hpp"
 #include "paths/paths.hpp"
 #include "rules/selector.hpp"
 #include "support/quote.hpp"
+#include "support/unicode.hpp"
 
 namespace tovik::config {
 
 namespace {
+
+// True when `text` is empty or only Unicode white space.
+bool is_blank(std::string_view text) {
+  return unicode::trim(text).empty();
+}
 
 // Every reader returns the first problem it finds, or nothing.
 using Problem = std::optional<std::string>;
