@@ -293,6 +293,11 @@ Result<Glob> Glob::compile(std::string_view pattern) {
     }
     std::size_t literal = only.find_last_of("*?[]");
     glob.suffix_ = literal == std::string::npos ? only : only.substr(literal + 1);
+    // The '/' after a "**" component belongs to the optional directories, not to the suffix.
+    if (literal != std::string::npos && literal > 0 && only[literal] == '*' && only[literal - 1] == '*' &&
+        glob.suffix_.starts_with('/')) {
+      glob.suffix_.erase(0, 1);
+    }
     glob.suffix_decides_ = only.size() == glob.suffix_.size() + 1 && only[0] == '*' &&
                            glob.suffix_.find('/') == std::string::npos;
   }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -60,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"**/*.md", "docs/.md", true}, MatchCase{"**/README.md", "README.md", true},
         MatchCase{"**/README.md", "x/y/README.md", true}, MatchCase{"**/README.md", "xREADME.md", false},
         MatchCase{"**/README.md", "README.md/x", false}, MatchCase{"*", "a/b", false},
-        MatchCase{"*", "ab", true}, MatchCase{"**/", "a/b", false}, MatchCase{"**/[ab]", "x/b", true},
+        MatchCase{"*", "ab", true}, MatchCase{"**/", "a/b", false}, MatchCase{"**/**/b", "b", true},
+        MatchCase{"**/x/**/b", "x/b", true}, MatchCase{"**/[ab]", "x/b", true},
         MatchCase{"x/*.md", "x/y/z.md", false},
         // Backslashes are separators, not escapes; matching is case-sensitive.
         MatchCase{"docs\\*.md", "docs/a.md", true}, MatchCase{"docs\\**\\*.md", "docs/a/b.md", true},
@@ -123,6 +126,70 @@ TEST(CompileGlob, ExpansionStaysBounded) {
   auto huge = Glob::compile("{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}{a,b}" + std::string(4096, 'x'));
   ASSERT_FALSE(huge.ok());
   EXPECT_EQ(huge.error(), "braces expand to more than 1048576 bytes of patterns");
+}
+
+// Random globs over a small alphabet, matched by the automaton and by a regular expression built
+// from the documented meaning of each piece.
+TEST(CompileGlob, AgreesWithARegularExpressionReference) {
+  struct Piece {
+    std::string glob;
+    std::string regex;
+  };
+  const std::vector<Piece> pieces = {
+      {"a", "a"},       {"b", "b"},       {"ab", "ab"},      {"*", "[^/]*"},
+      {"?", "[^/]"},    {"[ab]", "[ab]"}, {"[!a]", "[^a/]"}, {"{a,bc}", "(?:a|bc)"},
+      {"a*", "a[^/]*"}, {"*b", "[^/]*b"}, {"{,c}", "(?:|c)"}};
+  std::mt19937 rng(7);
+  auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
+  for (int round = 0; round < 400; ++round) {
+    std::size_t components = 1 + pick(3);
+    std::string glob;
+    std::string regex;
+    for (std::size_t c = 0; c < components; ++c) {
+      bool last = c + 1 == components;
+      if (pick(4) == 0) {
+        // A whole "**" component.
+        if (components == 1) {
+          glob += "**";
+          regex += ".*";
+        } else if (c == 0) {
+          glob += "**/";
+          regex += "(?:.*/)?";
+        } else if (last) {
+          glob += "**";
+          regex += ".*";
+        } else {
+          glob += "**/";
+          regex += "(?:.*/)?";
+        }
+        continue;
+      }
+      std::size_t count = 1 + pick(2);
+      for (std::size_t i = 0; i < count; ++i) {
+        const Piece& piece = pieces[pick(pieces.size())];
+        if (!glob.empty() && glob.back() == '*' && piece.glob[0] == '*') continue;  // "**" inside a name
+        glob += piece.glob;
+        regex += piece.regex;
+      }
+      if (!last) {
+        glob += "/";
+        regex += "/";
+      }
+    }
+    auto compiled = Glob::compile(glob);
+    ASSERT_TRUE(compiled.ok()) << glob << ": " << compiled.error();
+    std::regex reference(regex);
+    for (int p = 0; p < 40; ++p) {
+      std::string path;
+      std::size_t parts = 1 + pick(4);
+      for (std::size_t i = 0; i < parts; ++i) {
+        if (i > 0) path += "/";
+        std::size_t length = pick(4);
+        for (std::size_t j = 0; j < length; ++j) path += "abc"[pick(3)];
+      }
+      EXPECT_EQ(compiled->matches(path), std::regex_match(path, reference)) << glob << " vs " << path;
+    }
+  }
 }
 
 TEST(CompileGlob, LongPathsMatchInLinearTime) {
