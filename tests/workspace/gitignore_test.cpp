@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "../config/scratch.hpp"
 
@@ -130,6 +136,66 @@ TEST(IsGitignored, UnreadableIgnoreFileIsAnError) {
   auto result = is_gitignored(dir.path(), dir / "docs/a/b.md", false);
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.error(), "Cannot read " + (dir / "docs/.gitignore") + ": Permission denied");
+}
+
+// Random trees with random .gitignore files, decided by our matcher and by `git check-ignore` (a
+// local Git, when one is installed; skipped otherwise).
+TEST(IsGitignored, AgreesWithGitCheckIgnore) {
+  if (std::system("git --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "git is not installed";
+  const std::vector<std::string> names = {"a",     "b",   "doc", "Doc", "x.md", "y.MD",
+                                          "build", "a.b", "[x]", "!n",  "#h"};
+  const std::vector<std::string> patterns = {
+      "*.md", "a",    "/a",   "a/",     "doc/**",  "**/b", "a/**/b",       "!x.md",
+      "b/*",  "?.md", "[ab]", "[!a]*",  "d*c",     "doc/", "!doc/",        "/*.md",
+      "\\!n", "\\#h", "a.b/", "*/x.md", "**/",     "!*/",  "[[:upper:]]*", "b/**/x.md",
+      "!/b",  "***",  "a**",  "x.[m]d", "\\[x\\]", "*/"};
+  std::mt19937 rng(3);
+  auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
+  for (int round = 0; round < 15; ++round) {
+    ScratchDir dir;
+    ASSERT_EQ(std::system(("git init -q '" + dir.path() + "'").c_str()), 0);
+    std::vector<std::string> entries;  // relative paths; directories end with '/'
+    std::function<void(const std::string&, int)> grow = [&](const std::string& rel, int depth) {
+      for (std::size_t i = 0, n = 1 + pick(4); i < n; ++i) {
+        std::string child = (rel.empty() ? "" : rel + "/") + names[pick(names.size())];
+        if (std::filesystem::exists(dir / child) || std::filesystem::exists(dir / (child + ".md"))) continue;
+        if (depth < 3 && pick(2) == 0) {
+          dir.mkdir(child);
+          entries.push_back(child + "/");
+          grow(child, depth + 1);
+        } else {
+          dir.write(child + ".md", "");
+          entries.push_back(child + ".md");
+        }
+      }
+      if (pick(3) != 0) {
+        std::string text;
+        for (std::size_t i = 0, n = 1 + pick(4); i < n; ++i) text += patterns[pick(patterns.size())] + "\n";
+        dir.write((rel.empty() ? "" : rel + "/") + ".gitignore", text);
+      }
+    };
+    grow("", 0);
+
+    std::string list;
+    for (const std::string& entry : entries)
+      list += (entry.back() == '/' ? entry.substr(0, entry.size() - 1) : entry) + "\n";
+    dir.write(".paths", list);
+    std::string command =
+        "cd '" + dir.path() +
+        "' && git -c core.excludesFile=/dev/null check-ignore --no-index --stdin < .paths > .ignored";
+    std::system(command.c_str());
+    std::ifstream in(dir / ".ignored");
+    std::set<std::string> ignored_by_git;
+    for (std::string line; std::getline(in, line);) ignored_by_git.insert(line);
+
+    for (const std::string& entry : entries) {
+      bool is_dir = entry.back() == '/';
+      std::string rel = is_dir ? entry.substr(0, entry.size() - 1) : entry;
+      auto ours = is_gitignored(dir.path(), dir / rel, is_dir);
+      ASSERT_TRUE(ours.ok()) << ours.error();
+      EXPECT_EQ(*ours, ignored_by_git.count(rel) > 0) << "round " << round << ": " << entry;
+    }
+  }
 }
 
 }  // namespace
