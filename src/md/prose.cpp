@@ -76,8 +76,28 @@ const regex::Regex& quotation_pattern() {
 }
 
 void blank_matches(std::string& text, const regex::Regex& pattern) {
-  for (const regex::Match& m : pattern.find_all(text))
+  for (const regex::Match& m : pattern.find_all(text)) {
     std::fill(text.begin() + m.start, text.begin() + m.end, ' ');
+  }
+}
+
+// Cheap tests that rule a pattern out, so most views never reach the regex engine.
+bool may_hold_url(std::string_view text) {
+  if (text.find("://") != std::string_view::npos) return true;
+  for (std::size_t at = text.find('.'); at != std::string_view::npos; at = text.find('.', at + 1)) {
+    if (at >= 3 && unicode::ascii_lower(text[at - 3]) == 'w' && unicode::ascii_lower(text[at - 2]) == 'w' &&
+        unicode::ascii_lower(text[at - 1]) == 'w') {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool may_hold_quotation(std::string_view text) {
+  for (std::string_view mark : {"\"", "“", "‘", "「", "『"}) {
+    if (text.find(mark) != std::string_view::npos) return true;
+  }
+  return false;
 }
 
 std::vector<TextView> build_views(const Sentence& sentence, bool include_inline_code, bool mask_quotations) {
@@ -97,8 +117,8 @@ std::vector<TextView> build_views(const Sentence& sentence, bool include_inline_
   }
   if (views.back().pieces.empty()) views.pop_back();
   for (TextView& view : views) {
-    blank_matches(view.text, url_pattern());
-    if (mask_quotations) blank_matches(view.text, quotation_pattern());
+    if (may_hold_url(view.text)) blank_matches(view.text, url_pattern());
+    if (mask_quotations && may_hold_quotation(view.text)) blank_matches(view.text, quotation_pattern());
   }
   return views;
 }

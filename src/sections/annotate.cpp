@@ -57,8 +57,9 @@ bool contains_link_text(const md::Sentence& sentence) {
 
 // A section that mostly points elsewhere: a list, and paragraphs whose every sentence is a link
 // or a "see the ..." pointer.
-bool is_navigation(const md::Document& doc, const std::vector<std::uint32_t>& content,
+bool is_navigation(TextCache& texts, const std::vector<std::uint32_t>& content,
                    const std::vector<std::uint32_t>& paragraphs) {
+  const md::Document& doc = texts.document();
   bool has_list = false;
   for (std::uint32_t b : content) has_list = has_list || doc.blocks[b].kind == BlockKind::list;
   if (!has_list) return false;
@@ -66,9 +67,8 @@ bool is_navigation(const md::Document& doc, const std::vector<std::uint32_t>& co
     const auto& sentences = doc.blocks[p].sentences;
     if (sentences.empty()) return false;
     for (std::uint32_t s : sentences) {
-      const md::Sentence& sentence = doc.sentences[s];
-      if (!contains_link_text(sentence) &&
-          !md::begins_with_phrase(sentence_text(sentence), kNavigationStarts)) {
+      if (!contains_link_text(doc.sentences[s]) &&
+          !md::begins_with_phrase(texts.sentence(s), kNavigationStarts)) {
         return false;
       }
     }
@@ -76,21 +76,21 @@ bool is_navigation(const md::Document& doc, const std::vector<std::uint32_t>& co
   return true;
 }
 
-std::optional<std::uint32_t> decision_paragraph(const md::Document& doc,
+std::optional<std::uint32_t> decision_paragraph(TextCache& texts,
                                                 const std::vector<std::uint32_t>& paragraphs) {
+  const md::Document& doc = texts.document();
   for (std::uint32_t p : paragraphs) {
     for (std::uint32_t s : doc.blocks[p].sentences) {
-      const md::Sentence& sentence = doc.sentences[s];
-      if (md::contains_phrase(sentence_text(sentence), decision_phrases(sentence.language))) return p;
+      if (md::contains_phrase(texts.sentence(s), decision_phrases(doc.sentences[s].language))) return p;
     }
   }
   return std::nullopt;
 }
 
-bool is_explanatory(const md::Document& doc, const std::vector<std::uint32_t>& paragraphs) {
+bool is_explanatory(TextCache& texts, const std::vector<std::uint32_t>& paragraphs) {
   if (paragraphs.size() < 2) return false;
   std::size_t length = 0;
-  for (std::uint32_t p : paragraphs) length += unicode::count_code_points(block_text(doc, p));
+  for (std::uint32_t p : paragraphs) length += unicode::count_code_points(texts.block(p));
   return length >= kExplanatoryLength;
 }
 
@@ -107,7 +107,8 @@ bool is_call_heading(const md::Section& section) {
   return true;
 }
 
-SectionAnnotation annotate(const md::Document& doc, std::uint32_t index) {
+SectionAnnotation annotate(TextCache& texts, std::uint32_t index) {
+  const md::Document& doc = texts.document();
   const md::Section& section = doc.sections[index];
   SectionAnnotation result;
   result.section = index;
@@ -124,7 +125,7 @@ SectionAnnotation annotate(const md::Document& doc, std::uint32_t index) {
   for (std::uint32_t b : main_blocks(doc, index)) {
     if (doc.blocks[b].kind == BlockKind::heading) {
       if (!heading_text.empty()) heading_text += ' ';
-      heading_text += block_text(doc, b);
+      heading_text += texts.block(b);
       continue;
     }
     content.push_back(b);
@@ -132,7 +133,7 @@ SectionAnnotation annotate(const md::Document& doc, std::uint32_t index) {
   }
   if (is_one_of(normalize_heading(heading_text), kExerciseHeadings)) return result;
   const std::optional<SectionType> heading_class = classify_heading(heading_text);
-  const bool navigation = is_navigation(doc, content, paragraphs);
+  const bool navigation = is_navigation(texts, content, paragraphs);
 
   if (heading_class == SectionType::troubleshooting || heading_class == SectionType::rationale) {
     return decide(*heading_class, Signal::heading, heading_span);
@@ -141,7 +142,7 @@ SectionAnnotation annotate(const md::Document& doc, std::uint32_t index) {
     return decide(SectionType::reference, Signal::reference_heading, heading_span);
   }
   for (std::uint32_t b : content) {
-    if (is_reference_content(doc, b)) {
+    if (is_reference_content(texts, b)) {
       return decide(SectionType::reference, Signal::reference_content, doc.blocks[b].span);
     }
   }
@@ -149,16 +150,16 @@ SectionAnnotation annotate(const md::Document& doc, std::uint32_t index) {
     return decide(SectionType::background, Signal::heading, heading_span);
   }
   for (std::uint32_t b : content) {
-    if (is_instruction(doc, b)) {
+    if (is_instruction(texts, b)) {
       Signal signal = doc.blocks[b].kind == BlockKind::code ? Signal::runnable_example : Signal::instruction;
       return decide(SectionType::steps, signal, doc.blocks[b].span);
     }
   }
   if (heading_class == SectionType::steps) return decide(SectionType::steps, Signal::heading, heading_span);
-  if (auto p = decision_paragraph(doc, paragraphs)) {
+  if (auto p = decision_paragraph(texts, paragraphs)) {
     return decide(SectionType::rationale, Signal::decision_prose, doc.blocks[*p].span);
   }
-  if (!navigation && is_explanatory(doc, paragraphs)) {
+  if (!navigation && is_explanatory(texts, paragraphs)) {
     return decide(SectionType::background, Signal::explanatory_prose, doc.blocks[paragraphs.front()].span);
   }
   return result;
@@ -207,7 +208,8 @@ std::string_view signal_name(Signal signal) {
 std::vector<SectionAnnotation> annotate_sections(const md::Document& doc) {
   std::vector<SectionAnnotation> out;
   out.reserve(doc.sections.size());
-  for (std::uint32_t i = 0; i < doc.sections.size(); ++i) out.push_back(annotate(doc, i));
+  TextCache texts(doc);
+  for (std::uint32_t i = 0; i < doc.sections.size(); ++i) out.push_back(annotate(texts, i));
   return out;
 }
 

@@ -167,9 +167,9 @@ std::optional<std::string_view> first_command_line(const md::Document& doc, std:
   return std::nullopt;
 }
 
-bool preceded_by_instruction(const md::Document& doc, std::uint32_t block) {
-  auto paragraph = preceding_paragraph(doc, block);
-  return paragraph && is_instruction_text(block_text(doc, *paragraph));
+bool preceded_by_instruction(TextCache& texts, std::uint32_t block) {
+  auto paragraph = preceding_paragraph(texts.document(), block);
+  return paragraph && is_instruction_text(texts.block(*paragraph));
 }
 
 bool has_inline_code(const md::Document& doc, std::uint32_t block) {
@@ -196,10 +196,11 @@ std::optional<std::uint32_t> preceding_paragraph(const md::Document& doc, std::u
   return found;
 }
 
-bool is_output_block(const md::Document& doc, std::uint32_t block) {
+bool is_output_block(TextCache& texts, std::uint32_t block) {
+  const md::Document& doc = texts.document();
   if (doc.blocks[block].kind != BlockKind::code) return false;
   if (auto paragraph = preceding_paragraph(doc, block)) {
-    if (md::contains_phrase(block_text(doc, *paragraph), kOutputLeadIns)) return true;
+    if (md::contains_phrase(texts.block(*paragraph), kOutputLeadIns)) return true;
   }
   const auto& heading = doc.sections[doc.blocks[block].section].heading;
   return heading && md::begins_with_phrase(unicode::trim_start(*heading), kOutputHeadingStarts);
@@ -224,8 +225,9 @@ bool is_instruction_text(std::string_view text) {
   return md::begins_with_phrase(text, kInstructionStarts) || md::contains_phrase(text, kJapaneseRequests);
 }
 
-bool is_runnable_example(const md::Document& doc, std::uint32_t block) {
-  if (doc.blocks[block].kind != BlockKind::code || is_output_block(doc, block)) return false;
+bool is_runnable_example(TextCache& texts, std::uint32_t block) {
+  const md::Document& doc = texts.document();
+  if (doc.blocks[block].kind != BlockKind::code || is_output_block(texts, block)) return false;
   auto line = first_command_line(doc, block);
   if (!line || line->starts_with("{{")) return false;
   const std::string language = unicode::ascii_lower(doc.blocks[block].code_language.value_or(""));
@@ -235,38 +237,58 @@ bool is_runnable_example(const md::Document& doc, std::uint32_t block) {
       if (line->starts_with(prompt)) return true;
     }
   }
-  return preceded_by_instruction(doc, block);
+  return preceded_by_instruction(texts, block);
 }
 
-bool is_instruction(const md::Document& doc, std::uint32_t block) {
+bool is_instruction(TextCache& texts, std::uint32_t block) {
+  const md::Document& doc = texts.document();
   const md::Block& b = doc.blocks[block];
   if (is_quoted(doc, block) || is_output_section(doc, b.section)) return false;
   switch (b.kind) {
     case BlockKind::code:
-      return is_runnable_example(doc, block);
+      return is_runnable_example(texts, block);
     case BlockKind::paragraph:
-      return is_instruction_text(block_text(doc, block));
+      return is_instruction_text(texts.block(block));
     case BlockKind::list: {
       if (!b.ordered.value_or(false) || b.children.empty()) return false;
       const md::Block& item = doc.blocks[b.children.front()];
       if (item.children.empty()) return false;
       std::uint32_t first = item.children.front();
-      return doc.blocks[first].kind == BlockKind::paragraph && is_instruction_text(block_text(doc, first));
+      return doc.blocks[first].kind == BlockKind::paragraph && is_instruction_text(texts.block(first));
     }
     default:
       return false;
   }
 }
 
-bool is_reference_content(const md::Document& doc, std::uint32_t block) {
+bool is_reference_content(TextCache& texts, std::uint32_t block) {
+  const md::Document& doc = texts.document();
   const md::Block& b = doc.blocks[block];
   if (b.kind == BlockKind::table) return true;
   if (b.kind != BlockKind::paragraph) return false;
-  const std::string text = block_text(doc, block);
-  std::string_view body = unicode::trim_start(text);
-  bool documents_api =
-      md::begins_with_phrase(body, kReferenceStarts) || md::contains_phrase(body, kReferencePhrases);
-  return documents_api && has_inline_code(doc, block);
+  if (!has_inline_code(doc, block)) return false;
+  std::string_view body = unicode::trim_start(texts.block(block));
+  return md::begins_with_phrase(body, kReferenceStarts) || md::contains_phrase(body, kReferencePhrases);
+}
+
+bool is_output_block(const md::Document& doc, std::uint32_t block) {
+  TextCache texts(doc);
+  return is_output_block(texts, block);
+}
+
+bool is_runnable_example(const md::Document& doc, std::uint32_t block) {
+  TextCache texts(doc);
+  return is_runnable_example(texts, block);
+}
+
+bool is_instruction(const md::Document& doc, std::uint32_t block) {
+  TextCache texts(doc);
+  return is_instruction(texts, block);
+}
+
+bool is_reference_content(const md::Document& doc, std::uint32_t block) {
+  TextCache texts(doc);
+  return is_reference_content(texts, block);
 }
 
 }  // namespace tovik::sections

@@ -20,14 +20,26 @@ std::string sentence_text(const md::Sentence& sentence) {
 }
 
 std::string block_text(const md::Document& doc, std::uint32_t block) {
+  return TextCache(doc).block(block);
+}
+
+const std::string& TextCache::sentence(std::uint32_t index) {
+  auto it = sentences_.find(index);
+  if (it == sentences_.end()) it = sentences_.emplace(index, sentence_text(doc_.sentences[index])).first;
+  return it->second;
+}
+
+const std::string& TextCache::block(std::uint32_t index) {
+  auto it = blocks_.find(index);
+  if (it != blocks_.end()) return it->second;
   std::string text;
   bool first = true;
-  for (std::uint32_t s : doc.blocks[block].sentences) {
+  for (std::uint32_t s : doc_.blocks[index].sentences) {
     if (!first) text += ' ';
-    text += sentence_text(doc.sentences[s]);
+    text += sentence(s);
     first = false;
   }
-  return text;
+  return blocks_.emplace(index, std::move(text)).first->second;
 }
 
 bool is_quoted(const md::Document& doc, std::uint32_t block) {

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "md/document.hpp"
@@ -16,6 +17,23 @@ namespace tovik::sections {
 std::string sentence_text(const md::Sentence& sentence);
 // The sentence texts of a block joined with single spaces (empty for blocks without sentences).
 std::string block_text(const md::Document& doc, std::uint32_t block);
+
+// The sentence and block texts of one document, each computed on first use and then kept: the
+// classifier reads the same paragraph several times.
+class TextCache {
+ public:
+  explicit TextCache(const md::Document& doc) : doc_(doc) {}
+  TextCache(const md::Document&&) = delete;
+
+  const md::Document& document() const { return doc_; }
+  const std::string& sentence(std::uint32_t index);
+  const std::string& block(std::uint32_t index);
+
+ private:
+  const md::Document& doc_;
+  std::unordered_map<std::uint32_t, std::string> sentences_;
+  std::unordered_map<std::uint32_t, std::string> blocks_;
+};
 
 // Whether a block lies inside a blockquote or a footnote definition (through its parent chain).
 bool is_quoted(const md::Document& doc, std::uint32_t block);

@@ -60,6 +60,8 @@ bool is_digit(char32_t c) {
 
 bool is_white_space(char32_t c) {
   if (c < 0x80) return c == ' ' || (c >= 0x09 && c <= 0x0D);
+  // Every White_Space character beyond ASCII lies in one of these places; ICU decides within them.
+  if (c != 0x85 && c != 0xA0 && c != 0x1680 && (c < 0x2000 || c > 0x3000)) return false;
   return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_WHITE_SPACE);
 }
 
@@ -81,6 +83,12 @@ std::string to_lower(std::string_view text) {
 std::string_view trim_start(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      if (!is_white_space(byte)) break;
+      ++i;
+      continue;
+    }
     Decoded d = decode(text, i);
     if (!is_white_space(d.code_point)) break;
     i += d.length;
@@ -91,6 +99,12 @@ std::string_view trim_start(std::string_view text) {
 std::string_view trim_end(std::string_view text) {
   std::size_t end = text.size();
   while (end > 0) {
+    auto byte = static_cast<unsigned char>(text[end - 1]);
+    if (byte < 0x80) {
+      if (!is_white_space(byte)) break;
+      --end;
+      continue;
+    }
     Decoded d = decode_before(text, end);
     if (!is_white_space(d.code_point)) break;
     end -= d.length;

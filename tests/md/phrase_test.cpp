@@ -76,6 +76,14 @@ TEST(PhraseHelpers, ContainsAndBeginsWith) {
   EXPECT_FALSE(begins_with_phrase("Ru", "run"));
   EXPECT_FALSE(begins_with_phrase("run", ""));
   EXPECT_TRUE(begins_with_phrase("首先安装", "首先"));
+  EXPECT_TRUE(begins_with_phrase("see it", "\u3000see\u00A0"));  // trimmed by White_Space
+  EXPECT_FALSE(begins_with_phrase("安装", "首先"));
+
+  // Phrases with and without letters to fold, in either order.
+  const std::string_view mixed[] = {"最新", "See Also"};
+  EXPECT_TRUE(contains_phrase("SEE ALSO 中", mixed));
+  EXPECT_TRUE(contains_phrase("这是最新版", mixed));
+  EXPECT_FALSE(contains_phrase("seealso", mixed));
 }
 
 }  // namespace
