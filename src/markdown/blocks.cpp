@@ -16,7 +16,9 @@
 
 namespace tovik::markdown {
 
-void finish_tree(Tree& tree);  // tree.cpp
+namespace detail {
+void finish_tree(Tree& tree, NodeArena& nodes);  // tree.cpp
+}
 
 namespace {
 
@@ -35,6 +37,7 @@ struct BlockState {
   bool defs_done = false;
   bool task = false;     // a paragraph after a task list marker
   bool restart = false;  // a paragraph emptied by taking out definitions
+  bool items_end_blank = false;  // a closed list: its last item ends with a blank line
   bool unclosed_at_end = false;  // fenced code or raw HTML still open when the source ended
   char fence_char = 0;
   int fence_length = 0;
@@ -61,7 +64,7 @@ struct InlineJob {
 
 class BlockParser {
  public:
-  explicit BlockParser(Tree& tree) : tree_(tree), src_(tree.source) {}
+  BlockParser(Tree& tree, NodeArena& nodes) : tree_(tree), nodes_(nodes), src_(tree.source) {}
 
   void run();
 
@@ -83,7 +86,7 @@ class BlockParser {
   bool open_new_block(NodeId& container, bool all_matched, bool maybe_lazy);
   void add_line(NodeId leaf);
   bool accepts_lines(NodeId id) const {
-    NodeType t = tree_.nodes[id].type;
+    NodeType t = nodes_[id].type;
     return t == NodeType::Code || t == NodeType::Html || t == NodeType::Yaml;
   }
   std::uint32_t first_nonspace_at(const LineSeg& line) const {
@@ -93,7 +96,7 @@ class BlockParser {
   }
   bool is_open(NodeId id) const { return id < state_.size() && state_[id].open; }
   void extend_end(NodeId id, std::uint32_t end) {
-    if (tree_.nodes[id].end < end) tree_.nodes[id].end = end;
+    if (nodes_[id].end < end) nodes_[id].end = end;
   }
 
   // Constructs.
@@ -114,7 +117,8 @@ class BlockParser {
   void finish_list(NodeId list);
   bool frontmatter();
 
-  Tree& tree_;
+  Tree& tree_;  // the source and the string store
+  NodeArena& nodes_;
   std::string_view src_;
   std::vector<BlockState> state_;
   std::vector<LineSeg> lines_;
@@ -215,14 +219,14 @@ bool can_contain(NodeType parent, NodeType child) {
 NodeId BlockParser::add_block(NodeId parent, NodeType type, std::uint32_t start) {
   // Blocks the line did not continue end here.
   while (tip_ != parent && tip_ != kRoot) close_block(tip_);
-  while (!can_contain(tree_.nodes[parent].type, type)) {
-    NodeId up = tree_.nodes[parent].parent;
+  while (!can_contain(nodes_[parent].type, type)) {
+    NodeId up = nodes_[parent].parent;
     close_block(parent);
     parent = up;
   }
-  NodeId id = add_node(tree_, type, start, start);
-  append_child(tree_, parent, id);
-  state_.resize(tree_.nodes.size());
+  NodeId id = add_node(nodes_, type, start, start);
+  append_child(nodes_, parent, id);
+  state_.resize(nodes_.size());
   state_[id].start_line = line_number_;
   tip_ = id;
   return id;
@@ -238,7 +242,7 @@ void BlockParser::add_line(NodeId leaf) {
   if (s.lines_begin == s.lines_end) {
     s.lines_begin = s.lines_end = static_cast<std::uint32_t>(lines_.size());
     // A paragraph whose definitions were all taken out starts again with this line.
-    if (s.restart) tree_.nodes[leaf].start = first_nonspace_at(seg);
+    if (s.restart) nodes_[leaf].start = first_nonspace_at(seg);
     s.restart = false;
   }
   lines_.push_back(seg);
@@ -249,13 +253,13 @@ void BlockParser::add_line(NodeId leaf) {
 void BlockParser::close_block(NodeId id) {
   BlockState& s = state_[id];
   if (!s.open) {
-    NodeId up = tree_.nodes[id].parent;
+    NodeId up = nodes_[id].parent;
     tip_ = up != kNoNode ? up : kRoot;
     return;
   }
   s.open = false;
-  NodeId parent = tree_.nodes[id].parent;  // finishing may unlink the block
-  Node& node = tree_.nodes[id];
+  NodeId parent = nodes_[id].parent;  // finishing may unlink the block
+  Node& node = nodes_[id];
   switch (node.type) {
     case NodeType::Paragraph:
       finish_paragraph(id);
@@ -273,13 +277,13 @@ void BlockParser::close_block(NodeId id) {
       break;
   }
   // A container ends with its last child.
-  Node& n = tree_.nodes[id];
-  if (n.last_child != kNoNode) extend_end(id, tree_.nodes[n.last_child].end);
+  Node& n = nodes_[id];
+  if (n.last_child != kNoNode) extend_end(id, nodes_[n.last_child].end);
   tip_ = parent != kNoNode ? parent : kRoot;
 }
 
 Match BlockParser::match_continuation(NodeId container) {
-  Node& node = tree_.nodes[container];
+  Node& node = nodes_[container];
   BlockState& s = state_[container];
   bool indented = indent_ >= kCodeIndent;
   switch (node.type) {
@@ -333,9 +337,9 @@ void BlockParser::extend_lists_in_quotes(NodeId deepest) {
   bool quoted = false;
   std::vector<NodeId>& chain = chain_;
   chain.clear();
-  for (NodeId id = deepest; id != kNoNode; id = tree_.nodes[id].parent) chain.push_back(id);
+  for (NodeId id = deepest; id != kNoNode; id = nodes_[id].parent) chain.push_back(id);
   for (std::size_t k = chain.size(); k-- > 0;) {
-    NodeType t = tree_.nodes[chain[k]].type;
+    NodeType t = nodes_[chain[k]].type;
     if (t == NodeType::Blockquote) quoted = true;
     if (t == NodeType::List && quoted) extend_end(chain[k], line_content_end());
   }
@@ -366,7 +370,7 @@ bool BlockParser::closing_fence(NodeId code) {
   if (run < s.fence_length) return false;
   while (i < line_.size() && is_space_or_tab(line_[i])) ++i;
   if (i < line_.size()) return false;
-  tree_.nodes[code].end = line_content_end();
+  nodes_[code].end = line_content_end();
   close_block(code);
   return true;
 }
@@ -381,14 +385,14 @@ void BlockParser::process_line() {
   NodeId container = kRoot;
   bool all_matched = true;
   while (true) {
-    NodeId last = tree_.nodes[container].last_child;
+    NodeId last = nodes_[container].last_child;
     if (last == kNoNode || !is_open(last)) break;
     container = last;
     find_first_nonspace();
     Match m = match_continuation(container);
     if (m == Match::LineDone) return;
     if (m == Match::Failed) {
-      container = tree_.nodes[container].parent;
+      container = nodes_[container].parent;
       all_matched = false;
       break;
     }
@@ -397,7 +401,7 @@ void BlockParser::process_line() {
   if (blank_) extend_lists_in_quotes(container);
 
   // 2. Does it open new blocks?
-  bool maybe_lazy = tree_.nodes[tip_].type == NodeType::Paragraph;
+  bool maybe_lazy = nodes_[tip_].type == NodeType::Paragraph;
   line_consumed_ = false;
   while (!accepts_lines(container) && !line_consumed_) {
     find_first_nonspace();
@@ -407,7 +411,7 @@ void BlockParser::process_line() {
 
   // 3. Add the rest of the line.
   if (!line_consumed_ && tip_ != last_matched && container == last_matched && !blank_ &&
-      tree_.nodes[tip_].type == NodeType::Paragraph) {
+      nodes_[tip_].type == NodeType::Paragraph) {
     // A lazy continuation line (leading whitespace is kept; text values drop it).
     add_line(tip_);
     return;
@@ -415,16 +419,16 @@ void BlockParser::process_line() {
   if (!line_consumed_) {
     while (tip_ != container && tip_ != kRoot) close_block(tip_);
   }
-  if (blank_ && tree_.nodes[container].last_child != kNoNode) {
-    state_[tree_.nodes[container].last_child].last_line_blank = true;
+  if (blank_ && nodes_[container].last_child != kNoNode) {
+    state_[nodes_[container].last_child].last_line_blank = true;
   }
-  NodeType ct = tree_.nodes[container].type;
+  NodeType ct = nodes_[container].type;
   BlockState& cs = state_[container];
   cs.last_line_blank = blank_ && ct != NodeType::Blockquote && ct != NodeType::Heading &&
                        ct != NodeType::ThematicBreak && !(ct == NodeType::Code && cs.fenced) &&
-                       !(ct == NodeType::ListItem && tree_.nodes[container].first_child == kNoNode &&
+                       !(ct == NodeType::ListItem && nodes_[container].first_child == kNoNode &&
                          cs.start_line == line_number_);
-  for (NodeId p = tree_.nodes[container].parent; p != kNoNode; p = tree_.nodes[p].parent) {
+  for (NodeId p = nodes_[container].parent; p != kNoNode; p = nodes_[p].parent) {
     state_[p].last_line_blank = false;
   }
   if (line_consumed_) return;
@@ -447,7 +451,7 @@ void BlockParser::process_line() {
   } else {
     advance_offset(static_cast<int>(first_nonspace_ - offset_), false);
     std::uint32_t start = src_pos(offset_);
-    bool task = ct == NodeType::ListItem && tree_.nodes[container].first_child == kNoNode && task_marker(container);
+    bool task = ct == NodeType::ListItem && nodes_[container].first_child == kNoNode && task_marker(container);
     // A task paragraph starts at its checkbox, or at its text when text comes first (see run()).
     NodeId para = add_block(container, NodeType::Paragraph, start);
     state_[para].task = task;
@@ -459,7 +463,7 @@ void BlockParser::process_line() {
 bool BlockParser::open_new_block(NodeId& container, bool all_matched, bool maybe_lazy) {
   bool indented = indent_ >= kCodeIndent;
   char c = peek(first_nonspace_);
-  NodeType ct = tree_.nodes[container].type;
+  NodeType ct = nodes_[container].type;
   if (!indented && c == '>') {
     std::uint32_t start = src_pos(first_nonspace_);
     advance_offset(static_cast<int>(first_nonspace_ + 1 - offset_), false);
@@ -475,8 +479,8 @@ bool BlockParser::open_new_block(NodeId& container, bool all_matched, bool maybe
     if (kind != 0) {
       // On a lazy line after a paragraph, a kind-7 block joins the paragraph's container (as the
       // reference parser does) instead of ending it.
-      if (kind == 7 && !all_matched && tree_.nodes[tip_].type == NodeType::Paragraph) {
-        container = tree_.nodes[tip_].parent;
+      if (kind == 7 && !all_matched && nodes_[tip_].type == NodeType::Paragraph) {
+        container = nodes_[tip_].parent;
       }
       NodeId html = add_block(container, NodeType::Html, src_pos(offset_ + (partial_tab_ ? 1 : 0)));
       state_[html].html_kind = kind;
@@ -529,15 +533,15 @@ bool BlockParser::try_atx_heading(NodeId& container) {
     while (content_end > content_start && is_space_or_tab(line_[content_end - 1])) --content_end;
   }
   NodeId heading = add_block(container, NodeType::Heading, src_pos(first_nonspace_));
-  tree_.nodes[heading].depth = level;
-  tree_.nodes[heading].end = line_content_end();
+  nodes_[heading].depth = level;
+  nodes_[heading].end = line_content_end();
   if (content_end > content_start) {
     std::uint32_t begin = static_cast<std::uint32_t>(lines_.size());
     lines_.push_back({src_pos(content_start), src_pos(content_end), src_pos(content_end), 0});
     jobs_.push_back({heading, begin, begin + 1});
   }
   state_[heading].open = false;
-  tip_ = tree_.nodes[heading].parent;
+  tip_ = nodes_[heading].parent;
   container = heading;
   line_consumed_ = true;
   return true;
@@ -558,7 +562,7 @@ bool BlockParser::try_fence(NodeId& container) {
   s.fence_char = fence;
   s.fence_length = static_cast<int>(length);
   s.fence_offset = indent_;
-  Node& node = tree_.nodes[code];
+  Node& node = nodes_[code];
   node.end = line_content_end();
   if (info_start < line_.size()) {
     std::size_t lang_end = info_start;
@@ -584,7 +588,7 @@ bool BlockParser::try_setext(NodeId& container) {
   extract_definitions(para);
   BlockState& s = state_[para];
   if (s.lines_begin == s.lines_end) return false;  // only definitions: the line is text
-  Node& node = tree_.nodes[para];
+  Node& node = nodes_[para];
   node.type = NodeType::Heading;
   node.depth = marker == '=' ? 1 : 2;
   node.end = line_content_end();
@@ -609,9 +613,9 @@ bool BlockParser::try_thematic_break(NodeId& container) {
   }
   if (count < 3) return false;
   NodeId rule = add_block(container, NodeType::ThematicBreak, src_pos(first_nonspace_));
-  tree_.nodes[rule].end = line_content_end();
+  nodes_[rule].end = line_content_end();
   state_[rule].open = false;
-  tip_ = tree_.nodes[rule].parent;
+  tip_ = nodes_[rule].parent;
   container = rule;
   line_consumed_ = true;
   return true;
@@ -671,23 +675,23 @@ bool BlockParser::try_list_item(NodeId& container, bool interrupts_paragraph) {
     padding = marker_width + spaces;
   }
 
-  NodeType ct = tree_.nodes[container].type;
+  NodeType ct = nodes_[container].type;
   bool same_list = false;
   if (ct == NodeType::List) {
-    const Node& list = tree_.nodes[container];
+    const Node& list = nodes_[container];
     same_list = list.ordered == ordered && state_[container].list_char == list_char;
   }
   if (!same_list) {
     NodeId list = add_block(container, NodeType::List, item_start);
-    tree_.nodes[list].ordered = ordered;
-    tree_.nodes[list].start_number = number;
+    nodes_[list].ordered = ordered;
+    nodes_[list].start_number = number;
     state_[list].list_char = list_char;
     container = list;
   }
   NodeId item = add_block(container, NodeType::ListItem, item_start);
   // An item whose first line is empty ends with that line, trailing whitespace included.
   bool empty_line = line_.find_first_not_of(" \t", marker_end) == std::string_view::npos;
-  tree_.nodes[item].end = empty_line ? line_content_end() : src_pos(marker_end);
+  nodes_[item].end = empty_line ? line_content_end() : src_pos(marker_end);
   state_[item].marker_offset = marker_offset;
   state_[item].padding = padding;
   state_[item].list_char = list_char;
@@ -705,7 +709,7 @@ bool BlockParser::task_marker(NodeId item) {
   std::size_t rest = i + 3;
   if (!is_space_or_tab(line_[rest])) return false;
   if (line_.find_first_not_of(" \t", rest) == std::string_view::npos) return false;
-  tree_.nodes[item].checked = mark == 'x' || mark == 'X';
+  nodes_[item].checked = mark == 'x' || mark == 'X';
   advance_offset(static_cast<int>(rest + 1 - offset_), false);
   return true;
 }
@@ -726,7 +730,7 @@ bool BlockParser::try_footnote_definition(NodeId& container) {
   std::string_view label = line_.substr(label_start, i - label_start);
   std::uint32_t start = src_pos(first_nonspace_);
   NodeId def = add_block(container, NodeType::FootnoteDefinition, start);
-  Node& node = tree_.nodes[def];
+  Node& node = nodes_[def];
   node.label = save_unescaped(tree_, label, scratch_);
   node.end = src_pos(i + 2);
   std::string key = normalize_label(label);
@@ -823,18 +827,18 @@ bool BlockParser::try_table(NodeId& container) {
   if (header_line.find('|') == std::string_view::npos && line_.find('|', first_nonspace_) == std::string_view::npos) {
     return false;
   }
-  NodeId parent = tree_.nodes[para].parent;
+  NodeId parent = nodes_[para].parent;
   ps.lines_end -= 1;
   if (ps.lines_begin == ps.lines_end) {
     ps.open = false;
-    unlink(tree_, para);
+    unlink(nodes_, para);
     tip_ = parent;
   } else {
-    tree_.nodes[para].end = lines_[ps.lines_end - 1].end;
+    nodes_[para].end = lines_[ps.lines_end - 1].end;
     close_block(para);
   }
   NodeId table = add_block(parent, NodeType::Table, header.start);
-  tree_.nodes[table].align = align;
+  nodes_[table].align = align;
   state_[table].table_columns = static_cast<std::uint32_t>(align.size());
   // The header row.
   std::string_view saved_line = line_;
@@ -849,7 +853,7 @@ bool BlockParser::try_table(NodeId& container) {
   line_start_ = saved_start;
   eol_end_ = saved_eol;
   offset_ = saved_offset;
-  tree_.nodes[table].end = line_content_end();
+  nodes_[table].end = line_content_end();
   advance_offset(static_cast<int>(line_.size() - offset_), false);
   container = table;
   line_consumed_ = true;
@@ -862,20 +866,20 @@ void BlockParser::add_table_row(NodeId table) {
   split_row(line_, first_nonspace_, cells);
   if (cells.empty()) return;
   cells.back().end = line_.size();  // trailing whitespace belongs to the last cell
-  NodeId row = add_node(tree_, NodeType::TableRow, src_pos(cells.front().start), src_pos(cells.back().end));
-  append_child(tree_, table, row);
+  NodeId row = add_node(nodes_, NodeType::TableRow, src_pos(cells.front().start), src_pos(cells.back().end));
+  append_child(nodes_, table, row);
   for (const Cell& cell : cells) {
-    NodeId id = add_node(tree_, NodeType::TableCell, src_pos(cell.start), src_pos(cell.end));
-    append_child(tree_, row, id);
+    NodeId id = add_node(nodes_, NodeType::TableCell, src_pos(cell.start), src_pos(cell.end));
+    append_child(nodes_, row, id);
     if (cell.content_end > cell.content_start) {
       std::uint32_t begin = static_cast<std::uint32_t>(lines_.size());
       lines_.push_back({src_pos(cell.content_start), src_pos(cell.content_end), src_pos(cell.content_end), 0});
       jobs_.push_back({id, begin, begin + 1, true});
     }
   }
-  state_.resize(tree_.nodes.size());
-  for (NodeId id = row; id < tree_.nodes.size(); ++id) state_[id].open = false;
-  tree_.nodes[table].end = tree_.nodes[row].end;
+  state_.resize(nodes_.size());
+  for (NodeId id = row; id < nodes_.size(); ++id) state_[id].open = false;
+  nodes_[table].end = nodes_[row].end;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -946,15 +950,15 @@ void BlockParser::extract_definitions(NodeId paragraph) {
     std::string_view label = text.substr(pos + 1, label_end - 1 - (pos + 1));
     std::string key = normalize_label(label);
     if (key.empty()) break;
-    NodeId def = add_node(tree_, NodeType::Definition, content_.to_source(pos), content_.to_source_end(last_char));
-    state_.resize(tree_.nodes.size());
+    NodeId def = add_node(nodes_, NodeType::Definition, content_.to_source(pos), content_.to_source_end(last_char));
+    state_.resize(nodes_.size());
     state_[def].open = false;
-    Node& node = tree_.nodes[def];
+    Node& node = nodes_[def];
     node.label = save_unescaped(tree_, label, scratch_);
     node.identifier = tree_.strings.save(key);
     node.url = save_unescaped(tree_, text.substr(dest.value_start, dest.value_end - dest.value_start), scratch_);
     if (has_title) node.title = save_unescaped(tree_, text.substr(title_start, title_end - title_start), scratch_);
-    insert_before(tree_, paragraph, def);
+    insert_before(nodes_, paragraph, def);
     link_labels_.insert(std::move(key));
     pos = def_end;
     while (consumed_lines < count && line_starts[consumed_lines] < pos) ++consumed_lines;
@@ -963,7 +967,7 @@ void BlockParser::extract_definitions(NodeId paragraph) {
   if (pos < text.size()) after.defs_done = true;
   after.lines_begin += consumed_lines;
   if (consumed_lines > 0 && after.lines_begin < after.lines_end) {
-    tree_.nodes[paragraph].start = first_nonspace_at(lines_[after.lines_begin]);
+    nodes_[paragraph].start = first_nonspace_at(lines_[after.lines_begin]);
   }
   after.restart = after.lines_begin == after.lines_end;
 }
@@ -972,7 +976,7 @@ void BlockParser::finish_paragraph(NodeId paragraph) {
   extract_definitions(paragraph);
   BlockState& s = state_[paragraph];
   if (s.lines_begin == s.lines_end) {
-    unlink(tree_, paragraph);
+    unlink(nodes_, paragraph);
     return;
   }
   jobs_.push_back({paragraph, s.lines_begin, s.lines_end, false, s.task});
@@ -980,7 +984,7 @@ void BlockParser::finish_paragraph(NodeId paragraph) {
 
 void BlockParser::finish_code(NodeId code) {
   BlockState& s = state_[code];
-  Node& node = tree_.nodes[code];
+  Node& node = nodes_[code];
   std::uint32_t begin = s.lines_begin;
   std::uint32_t end = s.lines_end;
   if (!s.fenced) {
@@ -1016,7 +1020,7 @@ void BlockParser::finish_code(NodeId code) {
 
 void BlockParser::finish_html(NodeId html) {
   BlockState& s = state_[html];
-  Node& node = tree_.nodes[html];
+  Node& node = nodes_[html];
   buffer_.clear();
   for (std::uint32_t k = s.lines_begin; k < s.lines_end; ++k) {
     const LineSeg& l = lines_[k];
@@ -1028,26 +1032,28 @@ void BlockParser::finish_html(NodeId html) {
   if (s.lines_begin < s.lines_end) node.start = std::min(node.start, lines_[s.lines_begin].start);
 }
 
-// Whether a block ends with a blank line, looking into the last items of lists.
-bool ends_with_blank_line(const Tree& tree, const std::vector<BlockState>& state, NodeId id) {
+// Whether a block ends with a blank line, looking into the last items of lists. A closed list keeps the
+// answer for its last item, so nested lists are not walked again and again.
+bool ends_with_blank_line(const NodeArena& nodes, const std::vector<BlockState>& state, NodeId id) {
   while (id != kNoNode) {
     if (state[id].last_line_blank) return true;
-    NodeType t = tree.nodes[id].type;
+    NodeType t = nodes[id].type;
+    if (t == NodeType::List && !state[id].open) return state[id].items_end_blank;
     if (t != NodeType::List && t != NodeType::ListItem) return false;
-    id = tree.nodes[id].last_child;
+    id = nodes[id].last_child;
   }
   return false;
 }
 
 void BlockParser::finish_list(NodeId list) {
-  Node& node = tree_.nodes[list];
+  Node& node = nodes_[list];
   bool list_spread = false;
   bool any_item_spread = false;
-  for (NodeId item = node.first_child; item != kNoNode; item = tree_.nodes[item].next_sibling) {
-    Node& it = tree_.nodes[item];
-    if (it.next_sibling != kNoNode && ends_with_blank_line(tree_, state_, item)) list_spread = true;
-    for (NodeId sub = it.first_child; sub != kNoNode; sub = tree_.nodes[sub].next_sibling) {
-      if (tree_.nodes[sub].next_sibling != kNoNode && ends_with_blank_line(tree_, state_, sub)) {
+  for (NodeId item = node.first_child; item != kNoNode; item = nodes_[item].next_sibling) {
+    Node& it = nodes_[item];
+    if (it.next_sibling != kNoNode && ends_with_blank_line(nodes_, state_, item)) list_spread = true;
+    for (NodeId sub = it.first_child; sub != kNoNode; sub = nodes_[sub].next_sibling) {
+      if (nodes_[sub].next_sibling != kNoNode && ends_with_blank_line(nodes_, state_, sub)) {
         it.spread = true;
         any_item_spread = true;
       }
@@ -1055,6 +1061,7 @@ void BlockParser::finish_list(NodeId list) {
   }
   node.spread = list_spread;
   node.loose = list_spread || any_item_spread;
+  state_[list].items_end_blank = ends_with_blank_line(nodes_, state_, node.last_child);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -1082,17 +1089,17 @@ bool BlockParser::frontmatter() {
     std::string_view trimmed = line;
     while (!trimmed.empty() && is_space_or_tab(trimmed.back())) trimmed.remove_suffix(1);
     if (trimmed == "---") {
-      NodeId yaml = add_node(tree_, NodeType::Yaml, static_cast<std::uint32_t>(start),
+      NodeId yaml = add_node(nodes_, NodeType::Yaml, static_cast<std::uint32_t>(start),
                              static_cast<std::uint32_t>(pos + line.size()));
-      append_child(tree_, kRoot, yaml);
-      state_.resize(tree_.nodes.size());
+      append_child(nodes_, kRoot, yaml);
+      state_.resize(nodes_.size());
       state_[yaml].open = false;
       std::size_t value_end = pos;
       // The value stops before the line ending that precedes the closing fence.
       if (value_end > value_start && src_[value_end - 1] == '\n') --value_end;
       if (value_end > value_start && src_[value_end - 1] == '\r') --value_end;
       if (pos == value_start) value_end = value_start;
-      tree_.nodes[yaml].value = src_.substr(value_start, value_end - value_start);
+      nodes_[yaml].value = src_.substr(value_start, value_end - value_start);
       line_number_ = 0;
       line_start_ = static_cast<std::uint32_t>(after);
       return true;
@@ -1103,7 +1110,7 @@ bool BlockParser::frontmatter() {
 }
 
 void BlockParser::run() {
-  Node& root = tree_.nodes[kRoot];
+  Node& root = nodes_[kRoot];
   state_.resize(1);
   std::size_t pos = src_.substr(0, 3) == "\xef\xbb\xbf" ? 3 : 0;
   root.start = static_cast<std::uint32_t>(pos);
@@ -1127,19 +1134,19 @@ void BlockParser::run() {
   {
     NodeId id = kRoot;
     while (true) {
-      NodeId last = tree_.nodes[id].last_child;
+      NodeId last = nodes_[id].last_child;
       if (last == kNoNode || !is_open(last)) break;
-      NodeType t = tree_.nodes[last].type;
+      NodeType t = nodes_[last].type;
       if (t == NodeType::Blockquote) break;
-      if (t == NodeType::ListItem && tree_.nodes[last].first_child == kNoNode) break;
+      if (t == NodeType::ListItem && nodes_[last].first_child == kNoNode) break;
       if (t == NodeType::Code && state_[last].fenced) {
         state_[last].unclosed_at_end = true;
-        tree_.nodes[last].end = static_cast<std::uint32_t>(src_.size());
+        nodes_[last].end = static_cast<std::uint32_t>(src_.size());
         break;
       }
       if (t == NodeType::Html && state_[last].html_kind <= 5) {
         state_[last].unclosed_at_end = true;
-        tree_.nodes[last].end = static_cast<std::uint32_t>(src_.size());
+        nodes_[last].end = static_cast<std::uint32_t>(src_.size());
         break;
       }
       if (t != NodeType::List && t != NodeType::ListItem && t != NodeType::FootnoteDefinition) break;
@@ -1148,10 +1155,10 @@ void BlockParser::run() {
   }
   while (tip_ != kRoot) close_block(tip_);
   close_block(kRoot);
-  tree_.nodes[kRoot].end = static_cast<std::uint32_t>(src_.size());
+  nodes_[kRoot].end = static_cast<std::uint32_t>(src_.size());
 
   // Inline content, now that every definition is known.
-  InlineContext context{tree_, link_labels_, footnote_labels_};
+  InlineContext context{tree_, nodes_, link_labels_, footnote_labels_};
   for (const InlineJob& job : jobs_) {
     if (job.table_cell) {
       build_cell_content(src_, lines_[job.lines_begin], buffer_, content_);
@@ -1165,10 +1172,10 @@ void BlockParser::run() {
     content_.text = text.substr(0, keep);
     parse_inlines(context, job.node, content_);
     if (job.task) {
-      NodeId first = tree_.nodes[job.node].first_child;
-      if (first != kNoNode && tree_.nodes[first].type == NodeType::Text &&
-          tree_.nodes[first].start == lines_[job.lines_begin].start) {
-        tree_.nodes[job.node].start = tree_.nodes[first].start;
+      NodeId first = nodes_[job.node].first_child;
+      if (first != kNoNode && nodes_[first].type == NodeType::Text &&
+          nodes_[first].start == lines_[job.lines_begin].start) {
+        nodes_[job.node].start = nodes_[first].start;
       }
     }
   }
@@ -1179,10 +1186,11 @@ void BlockParser::run() {
 Tree parse(std::string_view source) {
   Tree tree;
   tree.source = tree.strings.save(source);
-  detail::add_node(tree, NodeType::Root, 0, static_cast<std::uint32_t>(source.size()));
-  BlockParser parser(tree);
+  detail::NodeArena nodes;
+  detail::add_node(nodes, NodeType::Root, 0, static_cast<std::uint32_t>(source.size()));
+  BlockParser parser(tree, nodes);
   parser.run();
-  finish_tree(tree);
+  detail::finish_tree(tree, nodes);
   return tree;
 }
 

@@ -42,8 +42,9 @@ bool is_email_atext(char c) { return is_ascii_alnum(c) || c == '+' || c == '-' |
 class InlineParser {
  public:
   InlineParser(InlineContext& context, NodeId parent, const Content& content)
-      : ctx_(context), tree_(context.tree), content_(content), text_(content.text), parent_(parent) {
-    base_ = static_cast<NodeId>(tree_.nodes.size());
+      : ctx_(context), tree_(context.tree), nodes_(context.nodes), content_(content), text_(content.text),
+        parent_(parent) {
+    base_ = static_cast<NodeId>(nodes_.size());
   }
 
   void run();
@@ -51,14 +52,31 @@ class InlineParser {
  private:
   // Nodes.
   NodeId make(NodeType type, std::size_t cstart, std::size_t cend) {
-    NodeId id = add_node(tree_, type, content_.to_source(cstart), content_.to_source_end(cend));
+    std::uint32_t start = content_.to_source(cstart), end = content_.to_source_end(cend);
+    if (!free_.empty()) {
+      // Reuse the slot of a node that was used up (a spent delimiter run, a matched bracket).
+      NodeId id = free_.back();
+      free_.pop_back();
+      nodes_[id] = Node{};
+      nodes_[id].type = type;
+      nodes_[id].start = start;
+      nodes_[id].end = end;
+      cstart_[id - base_] = static_cast<std::uint32_t>(cstart);
+      cend_[id - base_] = static_cast<std::uint32_t>(cend);
+      return id;
+    }
+    NodeId id = add_node(nodes_, type, start, end);
     cstart_.push_back(static_cast<std::uint32_t>(cstart));
     cend_.push_back(static_cast<std::uint32_t>(cend));
     return id;
   }
+  void discard(NodeId id) {
+    unlink(nodes_, id);
+    free_.push_back(id);
+  }
   NodeId append(NodeType type, std::size_t cstart, std::size_t cend) {
     NodeId id = make(type, cstart, cend);
-    append_child(tree_, parent_, id);
+    append_child(nodes_, parent_, id);
     return id;
   }
   std::uint32_t& cstart(NodeId id) { return cstart_[id - base_]; }
@@ -104,12 +122,14 @@ class InlineParser {
 
   InlineContext& ctx_;
   Tree& tree_;
+  NodeArena& nodes_;
   const Content& content_;
   std::string_view text_;
   NodeId parent_;
   NodeId base_;
   std::vector<std::uint32_t> cstart_;
   std::vector<std::uint32_t> cend_;
+  std::vector<NodeId> free_;  // unlinked nodes whose slots can be reused
   std::size_t pos_ = 0;
   std::size_t text_start_ = 0;
 
@@ -260,9 +280,9 @@ void InlineParser::code_span() {
         scratch_.push_back(ch);
       }
     }
-    tree_.nodes[code].value = tree_.strings.save(scratch_);
+    nodes_[code].value = tree_.strings.save(scratch_);
   } else {
-    tree_.nodes[code].value = save(inner);
+    nodes_[code].value = save(inner);
   }
   pos_ = close + run;
   text_start_ = pos_;
@@ -324,13 +344,13 @@ bool InlineParser::angle_autolink() {
   if (is_email) {
     scratch_.assign("mailto:");
     scratch_.append(address);
-    tree_.nodes[link].url = tree_.strings.save(scratch_);
+    nodes_[link].url = tree_.strings.save(scratch_);
   } else {
-    tree_.nodes[link].url = save(address);
+    nodes_[link].url = save(address);
   }
   NodeId label = make(NodeType::Text, i, end);
-  tree_.nodes[label].value = save(address);
-  append_child(tree_, link, label);
+  nodes_[label].value = save(address);
+  append_child(nodes_, link, label);
   pos_ = end + 1;
   text_start_ = pos_;
   return true;
@@ -341,7 +361,7 @@ bool InlineParser::inline_html() {
   if (length == 0) return false;
   flush_text(pos_);
   NodeId html = append(NodeType::Html, pos_, pos_ + length);
-  tree_.nodes[html].value = save(text_.substr(pos_, length));
+  nodes_[html].value = save(text_.substr(pos_, length));
   pos_ += length;
   text_start_ = pos_;
   return true;
@@ -382,15 +402,15 @@ bool InlineParser::literal_autolink() {
   NodeId link = append(NodeType::Link, pos_, end);
   std::string_view literal = text_.substr(pos_, end - pos_);
   if (prefix == 0) {
-    tree_.nodes[link].url = save(literal);
+    nodes_[link].url = save(literal);
   } else {
     scratch_.assign(prefix == 1 ? "http://" : "mailto:");
     scratch_.append(literal);
-    tree_.nodes[link].url = tree_.strings.save(scratch_);
+    nodes_[link].url = tree_.strings.save(scratch_);
   }
   NodeId label = make(NodeType::Text, pos_, end);
-  tree_.nodes[label].value = save(literal);
-  append_child(tree_, link, label);
+  nodes_[label].value = save(literal);
+  append_child(nodes_, link, label);
   pos_ = end;
   text_start_ = pos_;
   return true;
@@ -553,8 +573,8 @@ bool InlineParser::footnote_call() {
   std::string_view raw = text_.substr(pos_ + 2, i - pos_ - 2);
   flush_text(pos_);
   NodeId ref = append(NodeType::FootnoteReference, pos_, i + 1);
-  tree_.nodes[ref].label = save_unescaped(tree_, raw, scratch_);
-  tree_.nodes[ref].identifier = tree_.strings.save(normalize_label(raw));
+  nodes_[ref].label = save_unescaped(tree_, raw, scratch_);
+  nodes_[ref].identifier = tree_.strings.save(normalize_label(raw));
   pos_ = i + 1;
   text_start_ = pos_;
   return true;
@@ -639,7 +659,7 @@ void InlineParser::close_bracket() {
     flush_text(close);
     type = opener.image ? NodeType::Image : NodeType::Link;
     result = make(type, opener.pos, end);
-    Node& node = tree_.nodes[result];
+    Node& node = nodes_[result];
     node.url = save_unescaped(tree_, text_.substr(dest_start, dest_end - dest_start), scratch_);
     if (has_title) {
       node.title = save_unescaped(tree_, text_.substr(title_start, title_end - title_start), scratch_);
@@ -675,16 +695,16 @@ void InlineParser::close_bracket() {
     flush_text(close);
     type = opener.image ? NodeType::ImageReference : NodeType::LinkReference;
     result = make(type, opener.pos, end);
-    Node& node = tree_.nodes[result];
+    Node& node = nodes_[result];
     node.reference_type = kind;
     node.label = save_unescaped(tree_, raw_label, scratch_);
     node.identifier = tree_.strings.save(normalize_label(raw_label));
   }
   // Move everything after the opener into the new node.
-  NodeId first = tree_.nodes[opener.node].next_sibling;
-  if (first != kNoNode) move_range(tree_, first, tree_.nodes[parent_].last_child, result);
-  insert_after(tree_, opener.node, result);
-  unlink(tree_, opener.node);
+  NodeId first = nodes_[opener.node].next_sibling;
+  if (first != kNoNode) move_range(nodes_, first, nodes_[parent_].last_child, result);
+  insert_after(nodes_, opener.node, result);
+  discard(opener.node);
   process_emphasis(opener.delimiter_bottom);
   brackets_.pop_back();
   if (type == NodeType::Image || type == NodeType::ImageReference) {
@@ -824,9 +844,9 @@ std::size_t InlineParser::insert_emphasis(std::size_t opener_index, std::size_t 
   c.length -= use;
   NodeType type = c.ch == '~' ? NodeType::Delete : use == 1 ? NodeType::Emphasis : NodeType::Strong;
   NodeId emph = make(type, cend(on), cstart(cn));
-  NodeId first = tree_.nodes[on].next_sibling;
-  if (first != cn) move_range(tree_, first, tree_.nodes[cn].prev_sibling, emph);
-  insert_after(tree_, on, emph);
+  NodeId first = nodes_[on].next_sibling;
+  if (first != cn) move_range(nodes_, first, nodes_[cn].prev_sibling, emph);
+  insert_after(nodes_, on, emph);
   // Delimiters between the opener and the closer can no longer match.
   std::size_t d = c.prev;
   while (d != kNone && d != opener_index) {
@@ -835,16 +855,16 @@ std::size_t InlineParser::insert_emphasis(std::size_t opener_index, std::size_t 
     d = prev;
   }
   // Refresh the spans of the shrunk delimiter texts.
-  tree_.nodes[on].end = content_.to_source_end(cend(on));
-  tree_.nodes[cn].start = content_.to_source(cstart(cn));
+  nodes_[on].end = content_.to_source_end(cend(on));
+  nodes_[cn].start = content_.to_source(cstart(cn));
   if (delimiters_[opener_index].length == 0) {
-    unlink(tree_, on);
+    discard(on);
     remove_delimiter(opener_index);
   }
   std::size_t next = closer_index;
   if (delimiters_[closer_index].length == 0) {
     next = delimiters_[closer_index].next;
-    unlink(tree_, cn);
+    discard(cn);
     remove_delimiter(closer_index);
   }
   return next;
@@ -891,17 +911,17 @@ std::string_view InlineParser::decoded_text(std::size_t from, std::size_t to) {
 
 void InlineParser::finish() {
   // Merge adjacent text nodes and give them their values.
-  for (NodeId id = base_; id < tree_.nodes.size(); ++id) {
-    Node& node = tree_.nodes[id];
+  for (NodeId id = base_; id < nodes_.size(); ++id) {
+    Node& node = nodes_[id];
     if (node.type != NodeType::Text || node.parent == kNoNode) continue;
-    if (node.prev_sibling != kNoNode && tree_.nodes[node.prev_sibling].type == NodeType::Text) continue;
+    if (node.prev_sibling != kNoNode && nodes_[node.prev_sibling].type == NodeType::Text) continue;
     // Autolink labels already have their value.
     if (node.value.data() != nullptr) continue;
     NodeId last = id;
     bool contiguous = true;
-    while (tree_.nodes[last].next_sibling != kNoNode &&
-           tree_.nodes[tree_.nodes[last].next_sibling].type == NodeType::Text) {
-      NodeId next = tree_.nodes[last].next_sibling;
+    while (nodes_[last].next_sibling != kNoNode &&
+           nodes_[nodes_[last].next_sibling].type == NodeType::Text) {
+      NodeId next = nodes_[last].next_sibling;
       if (cstart(next) != cend(last)) contiguous = false;
       last = next;
     }
@@ -909,7 +929,7 @@ void InlineParser::finish() {
       node.value = decoded_text(cstart(id), cend(last));
     } else {
       std::string joined;
-      for (NodeId k = id;; k = tree_.nodes[k].next_sibling) {
+      for (NodeId k = id;; k = nodes_[k].next_sibling) {
         joined.append(decoded_text(cstart(k), cend(k)));
         if (k == last) break;
       }
@@ -925,39 +945,39 @@ void InlineParser::finish() {
     if (q < to && q > from && is_line_end(text_[q - 1])) to = q;
     node.start = content_.to_source(from);
     node.end = content_.to_source_end(to);
-    while (tree_.nodes[id].next_sibling != kNoNode && id != last) {
-      NodeId next = tree_.nodes[id].next_sibling;
-      unlink(tree_, next);
+    while (nodes_[id].next_sibling != kNoNode && id != last) {
+      NodeId next = nodes_[id].next_sibling;
+      unlink(nodes_, next);
       if (next == last) break;
     }
     // Empty text (a delimiter run used up entirely never reaches here; this guards odd cases).
-    if (node.start == node.end && node.value.empty()) unlink(tree_, id);
+    if (node.start == node.end && node.value.empty()) unlink(nodes_, id);
   }
   // Image descriptions become the alt text (inner images first: they were made first).
   std::vector<NodeId> stack;
   for (NodeId image : images_) {
     std::string alt;
     stack.clear();
-    for (NodeId child = tree_.nodes[image].last_child; child != kNoNode; child = tree_.nodes[child].prev_sibling) {
+    for (NodeId child = nodes_[image].last_child; child != kNoNode; child = nodes_[child].prev_sibling) {
       stack.push_back(child);
     }
     while (!stack.empty()) {
       NodeId k = stack.back();
       stack.pop_back();
-      const Node& n = tree_.nodes[k];
+      const Node& n = nodes_[k];
       if (n.type == NodeType::Text || n.type == NodeType::InlineCode) {
         alt.append(n.value);
       } else if (n.type == NodeType::Image || n.type == NodeType::ImageReference) {
         alt.append(n.alt);
       } else {
-        for (NodeId child = n.last_child; child != kNoNode; child = tree_.nodes[child].prev_sibling) {
+        for (NodeId child = n.last_child; child != kNoNode; child = nodes_[child].prev_sibling) {
           stack.push_back(child);
         }
       }
     }
-    Node& img = tree_.nodes[image];
+    Node& img = nodes_[image];
     img.alt = tree_.strings.save(alt);
-    while (img.first_child != kNoNode) unlink(tree_, tree_.nodes[image].first_child);
+    while (img.first_child != kNoNode) unlink(nodes_, nodes_[image].first_child);
   }
 }
 

@@ -7,11 +7,13 @@
 
 #include "markdown/content.hpp"
 #include "markdown/parser.hpp"
+#include "markdown/tree_ops.hpp"
 
 namespace tovik::markdown::detail {
 
 struct InlineContext {
-  Tree& tree;
+  Tree& tree;  // the source and the string store
+  NodeArena& nodes;
   const std::unordered_set<std::string>& link_labels;      // normalised labels of definitions
   const std::unordered_set<std::string>& footnote_labels;  // normalised labels of footnote definitions
 };

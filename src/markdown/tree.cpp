@@ -6,6 +6,7 @@
 #include "markdown/parser.hpp"
 #include "markdown/tables.hpp"
 #include "markdown/text.hpp"
+#include "markdown/tree_ops.hpp"
 
 namespace tovik::markdown {
 
@@ -90,13 +91,16 @@ std::string normalize_label(std::string_view label) {
   return out;
 }
 
-// Renumbers the reachable nodes in pre-order and drops the ones that were unlinked while parsing.
-void finish_tree(Tree& tree) {
-  std::vector<Node>& nodes = tree.nodes;
+namespace detail {
+
+// Moves the reachable nodes into the tree in pre-order, renumbered; nodes unlinked while parsing are left
+// behind.
+void finish_tree(Tree& tree, NodeArena& nodes) {
+  std::vector<NodeId> renumber(nodes.size(), kNoNode);
   std::vector<NodeId> order;
-  order.reserve(nodes.size());
   NodeId id = kRoot;
   while (id != kNoNode) {
+    renumber[id] = static_cast<NodeId>(order.size());
     order.push_back(id);
     if (nodes[id].first_child != kNoNode) {
       id = nodes[id].first_child;
@@ -105,21 +109,19 @@ void finish_tree(Tree& tree) {
     while (id != kRoot && nodes[id].next_sibling == kNoNode) id = nodes[id].parent;
     id = id == kRoot ? kNoNode : nodes[id].next_sibling;
   }
-  std::vector<NodeId> renumber(nodes.size(), kNoNode);
-  for (std::size_t i = 0; i < order.size(); ++i) renumber[order[i]] = static_cast<NodeId>(i);
   auto map = [&](NodeId old) { return old == kNoNode ? kNoNode : renumber[old]; };
-  std::vector<Node> result;
-  result.reserve(order.size());
+  tree.nodes.clear();
+  tree.nodes.reserve(order.size());
   for (NodeId old : order) {
-    Node node = std::move(nodes[old]);
+    Node& node = nodes[old];
     node.parent = map(node.parent);
     node.first_child = map(node.first_child);
     node.last_child = map(node.last_child);
     node.next_sibling = map(node.next_sibling);
     node.prev_sibling = map(node.prev_sibling);
-    result.push_back(std::move(node));
+    tree.nodes.push_back(std::move(node));
   }
-  nodes.swap(result);
 }
 
+}  // namespace detail
 }  // namespace tovik::markdown
