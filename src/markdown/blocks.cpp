@@ -567,10 +567,14 @@ bool BlockParser::try_fence(NodeId& container) {
   if (info_start < line_.size()) {
     std::size_t lang_end = info_start;
     while (lang_end < line_.size() && !is_space_or_tab(line_[lang_end])) ++lang_end;
-    node.lang = save_unescaped(tree_, line_.substr(info_start, lang_end - info_start), scratch_);
+    std::string_view lang = save_unescaped(tree_, line_.substr(info_start, lang_end - info_start), scratch_);
+    details_of(tree_, nodes_, code).lang = lang;
     std::size_t meta_start = lang_end;
     while (meta_start < line_.size() && is_space_or_tab(line_[meta_start])) ++meta_start;
-    if (meta_start < line_.size()) node.meta = save_unescaped(tree_, line_.substr(meta_start), scratch_);
+    if (meta_start < line_.size()) {
+      std::string_view meta = save_unescaped(tree_, line_.substr(meta_start), scratch_);
+      details_of(tree_, nodes_, code).meta = meta;
+    }
   }
   advance_offset(static_cast<int>(line_.size() - offset_), false);
   container = code;
@@ -731,10 +735,13 @@ bool BlockParser::try_footnote_definition(NodeId& container) {
   std::uint32_t start = src_pos(first_nonspace_);
   NodeId def = add_block(container, NodeType::FootnoteDefinition, start);
   Node& node = nodes_[def];
-  node.label = save_unescaped(tree_, label, scratch_);
   node.end = src_pos(i + 2);
   std::string key = normalize_label(label);
-  node.identifier = tree_.strings.save(key);
+  std::string_view saved_label = save_unescaped(tree_, label, scratch_);
+  std::string_view identifier = tree_.strings.save(key);
+  NodeDetails& details = details_of(tree_, nodes_, def);
+  details.label = saved_label;
+  details.identifier = identifier;
   footnote_labels_.insert(std::move(key));
   advance_offset(static_cast<int>(i + 2 - offset_), false);
   while (is_space_or_tab(peek(offset_))) advance_offset(1, true);
@@ -838,7 +845,7 @@ bool BlockParser::try_table(NodeId& container) {
     close_block(para);
   }
   NodeId table = add_block(parent, NodeType::Table, header.start);
-  nodes_[table].align = align;
+  details_of(tree_, nodes_, table).align = align;
   state_[table].table_columns = static_cast<std::uint32_t>(align.size());
   // The header row.
   std::string_view saved_line = line_;
@@ -953,11 +960,17 @@ void BlockParser::extract_definitions(NodeId paragraph) {
     NodeId def = add_node(nodes_, NodeType::Definition, content_.to_source(pos), content_.to_source_end(last_char));
     state_.resize(nodes_.size());
     state_[def].open = false;
-    Node& node = nodes_[def];
-    node.label = save_unescaped(tree_, label, scratch_);
-    node.identifier = tree_.strings.save(key);
-    node.url = save_unescaped(tree_, text.substr(dest.value_start, dest.value_end - dest.value_start), scratch_);
-    if (has_title) node.title = save_unescaped(tree_, text.substr(title_start, title_end - title_start), scratch_);
+    std::string_view saved_label = save_unescaped(tree_, label, scratch_);
+    std::string_view identifier = tree_.strings.save(key);
+    std::string_view url =
+        save_unescaped(tree_, text.substr(dest.value_start, dest.value_end - dest.value_start), scratch_);
+    std::optional<std::string_view> title;
+    if (has_title) title = save_unescaped(tree_, text.substr(title_start, title_end - title_start), scratch_);
+    NodeDetails& details = details_of(tree_, nodes_, def);
+    details.label = saved_label;
+    details.identifier = identifier;
+    details.url = url;
+    details.title = title;
     insert_before(nodes_, paragraph, def);
     link_labels_.insert(std::move(key));
     pos = def_end;

@@ -70,6 +70,14 @@ class InlineParser {
     cend_.push_back(static_cast<std::uint32_t>(cend));
     return id;
   }
+  void set_url(NodeId id, std::string_view url) { details_of(tree_, nodes_, id).url = url; }
+  void set_label(NodeId id, std::string_view raw) {
+    std::string_view label = save_unescaped(tree_, raw, scratch_);
+    std::string_view identifier = tree_.strings.save(normalize_label(raw));
+    NodeDetails& details = details_of(tree_, nodes_, id);
+    details.label = label;
+    details.identifier = identifier;
+  }
   void discard(NodeId id) {
     unlink(nodes_, id);
     free_.push_back(id);
@@ -344,9 +352,9 @@ bool InlineParser::angle_autolink() {
   if (is_email) {
     scratch_.assign("mailto:");
     scratch_.append(address);
-    nodes_[link].url = tree_.strings.save(scratch_);
+    set_url(link, tree_.strings.save(scratch_));
   } else {
-    nodes_[link].url = save(address);
+    set_url(link, save(address));
   }
   NodeId label = make(NodeType::Text, i, end);
   nodes_[label].value = save(address);
@@ -402,11 +410,11 @@ bool InlineParser::literal_autolink() {
   NodeId link = append(NodeType::Link, pos_, end);
   std::string_view literal = text_.substr(pos_, end - pos_);
   if (prefix == 0) {
-    nodes_[link].url = save(literal);
+    set_url(link, save(literal));
   } else {
     scratch_.assign(prefix == 1 ? "http://" : "mailto:");
     scratch_.append(literal);
-    nodes_[link].url = tree_.strings.save(scratch_);
+    set_url(link, tree_.strings.save(scratch_));
   }
   NodeId label = make(NodeType::Text, pos_, end);
   nodes_[label].value = save(literal);
@@ -573,8 +581,7 @@ bool InlineParser::footnote_call() {
   std::string_view raw = text_.substr(pos_ + 2, i - pos_ - 2);
   flush_text(pos_);
   NodeId ref = append(NodeType::FootnoteReference, pos_, i + 1);
-  nodes_[ref].label = save_unescaped(tree_, raw, scratch_);
-  nodes_[ref].identifier = tree_.strings.save(normalize_label(raw));
+  set_label(ref, raw);
   pos_ = i + 1;
   text_start_ = pos_;
   return true;
@@ -659,10 +666,10 @@ void InlineParser::close_bracket() {
     flush_text(close);
     type = opener.image ? NodeType::Image : NodeType::Link;
     result = make(type, opener.pos, end);
-    Node& node = nodes_[result];
-    node.url = save_unescaped(tree_, text_.substr(dest_start, dest_end - dest_start), scratch_);
+    set_url(result, save_unescaped(tree_, text_.substr(dest_start, dest_end - dest_start), scratch_));
     if (has_title) {
-      node.title = save_unescaped(tree_, text_.substr(title_start, title_end - title_start), scratch_);
+      std::string_view title = save_unescaped(tree_, text_.substr(title_start, title_end - title_start), scratch_);
+      details_of(tree_, nodes_, result).title = title;
     }
   } else {
     // A reference: full [text][label], collapsed [text][], or shortcut [text].
@@ -695,10 +702,8 @@ void InlineParser::close_bracket() {
     flush_text(close);
     type = opener.image ? NodeType::ImageReference : NodeType::LinkReference;
     result = make(type, opener.pos, end);
-    Node& node = nodes_[result];
-    node.reference_type = kind;
-    node.label = save_unescaped(tree_, raw_label, scratch_);
-    node.identifier = tree_.strings.save(normalize_label(raw_label));
+    nodes_[result].reference_type = kind;
+    set_label(result, raw_label);
   }
   // Move everything after the opener into the new node.
   NodeId first = nodes_[opener.node].next_sibling;
@@ -968,15 +973,16 @@ void InlineParser::finish() {
       if (n.type == NodeType::Text || n.type == NodeType::InlineCode) {
         alt.append(n.value);
       } else if (n.type == NodeType::Image || n.type == NodeType::ImageReference) {
-        alt.append(n.alt);
+        alt.append(tree_.details[n.details].alt);
       } else {
         for (NodeId child = n.last_child; child != kNoNode; child = nodes_[child].prev_sibling) {
           stack.push_back(child);
         }
       }
     }
+    std::string_view saved = tree_.strings.save(alt);
+    details_of(tree_, nodes_, image).alt = saved;
     Node& img = nodes_[image];
-    img.alt = tree_.strings.save(alt);
     while (img.first_child != kNoNode) unlink(nodes_, nodes_[image].first_child);
   }
 }

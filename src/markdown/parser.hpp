@@ -3,7 +3,10 @@
 // whose every node carries byte offsets into the source.
 //
 //   tovik::markdown::Tree tree = tovik::markdown::parse(text);
-//   for (NodeId child : tree.children(kRoot)) { const Node& node = tree.nodes[child]; ... }
+//   for (NodeId child : tree.children(kRoot)) {
+//     const Node& node = tree.nodes[child];             // type, offsets, links, value, small fields
+//     const NodeDetails& more = tree.details_of(child);  // url, title, alt, label, lang, align, ...
+//   }
 //
 // Nodes live in one vector in document order (pre-order: a parent comes before its children, siblings
 // in source order) and refer to each other by index. Node offsets are half-open byte ranges into the
@@ -62,33 +65,41 @@ using NodeId = std::uint32_t;
 inline constexpr NodeId kNoNode = 0xffffffffu;
 inline constexpr NodeId kRoot = 0;
 
+// The fields that only some kinds of node have; a node's `details` indexes Tree::details.
+struct NodeDetails {
+  std::string_view url;                   // Link, Image, Definition
+  std::optional<std::string_view> title;  // Link, Image, Definition
+  std::string_view alt;                   // Image, ImageReference: plain text of the description
+  std::string_view label;                 // references and definitions: the label (escapes and references decoded)
+  std::string_view identifier;            // references and definitions: normalize_label() of the label as
+                                          // written; a reference matches the first definition with it
+  std::optional<std::string_view> lang;   // Code: first word of the info string
+  std::optional<std::string_view> meta;   // Code: rest of the info string
+  std::vector<Align> align;               // Table: one entry per column
+};
+
+inline constexpr std::uint32_t kNoDetails = 0xffffffffu;
+
+// A node: kept small, since a document has many (most are text). Kind-specific fields beyond these are
+// in Tree::details (see Tree::details_of).
 struct Node {
   NodeType type = NodeType::Root;
-  std::uint32_t start = 0;  // first byte of the node in the source
-  std::uint32_t end = 0;    // one past its last byte
+  ReferenceType reference_type = ReferenceType::None;  // LinkReference, ImageReference
+  std::uint8_t depth = 0;             // Heading: 1-6
+  bool ordered = false;               // List
+  bool spread = false;                // List, ListItem: mdast's spread (blank lines between items or children)
+  bool loose = false;                 // List: CommonMark's looseness (paragraphs rendered with <p>)
+  std::optional<bool> checked;        // ListItem: task list state
+  std::uint32_t start = 0;            // first byte of the node in the source
+  std::uint32_t end = 0;              // one past its last byte
   NodeId parent = kNoNode;
   NodeId first_child = kNoNode;
   NodeId last_child = kNoNode;
   NodeId next_sibling = kNoNode;
   NodeId prev_sibling = kNoNode;
-
-  int depth = 0;                      // Heading: 1-6
-  bool ordered = false;               // List
   std::uint32_t start_number = 0;     // List: the first item's number when ordered
-  bool spread = false;                // List, ListItem: mdast's spread (blank lines between items or children)
-  bool loose = false;                 // List: CommonMark's looseness (paragraphs rendered with <p>)
-  std::optional<bool> checked;        // ListItem: task list state
+  std::uint32_t details = kNoDetails; // index into Tree::details, when the node has such fields
   std::string_view value;             // Text, Code, Html, InlineCode, Yaml
-  std::optional<std::string_view> lang;  // Code: first word of the info string
-  std::optional<std::string_view> meta;  // Code: rest of the info string
-  std::string_view url;               // Link, Image, Definition
-  std::optional<std::string_view> title;  // Link, Image, Definition
-  std::string_view alt;               // Image, ImageReference: plain text of the description
-  std::string_view label;             // references and definitions: the label (escapes and references decoded)
-  std::string_view identifier;        // references and definitions: normalize_label() of the label as written;
-                                      // a reference matches the first definition with the same identifier
-  ReferenceType reference_type = ReferenceType::None;  // LinkReference, ImageReference
-  std::vector<Align> align;           // Table: one entry per column
 };
 
 // Owns the strings that node values point into (decoded text, the copy of the source).
@@ -110,9 +121,17 @@ class StringStore {
 };
 
 struct Tree {
-  std::vector<Node> nodes;  // nodes[kRoot] is the root; pre-order
-  std::string_view source;  // the parsed text (the tree's own copy)
+  std::vector<Node> nodes;           // nodes[kRoot] is the root; pre-order
+  std::vector<NodeDetails> details;  // the kind-specific fields of some nodes
+  std::string_view source;           // the parsed text (the tree's own copy)
   StringStore strings;
+
+  // The kind-specific fields of a node (all empty when it has none): `tree.details_of(id).url`.
+  const NodeDetails& details_of(NodeId id) const {
+    static const NodeDetails kEmpty;
+    std::uint32_t index = nodes[id].details;
+    return index == kNoDetails ? kEmpty : details[index];
+  }
 
   class ChildRange {
    public:

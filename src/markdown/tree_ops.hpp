@@ -23,11 +23,21 @@ class NodeArena {
   }
 
  private:
-  static constexpr std::size_t kShift = 10;
+  static constexpr std::size_t kShift = 8;  // chunks small enough to come from the heap, not fresh pages
   static constexpr std::size_t kMask = (std::size_t{1} << kShift) - 1;
   std::vector<std::unique_ptr<Node[]>> chunks_;
   std::size_t size_ = 0;
 };
+
+// The kind-specific fields of a node under construction, made on first use. The reference is only
+// good until the next call (the vector may grow).
+inline NodeDetails& details_of(Tree& tree, NodeArena& nodes, NodeId id) {
+  if (nodes[id].details == kNoDetails) {
+    nodes[id].details = static_cast<std::uint32_t>(tree.details.size());
+    tree.details.emplace_back();
+  }
+  return tree.details[nodes[id].details];
+}
 
 inline NodeId add_node(NodeArena& nodes, NodeType type, std::uint32_t start, std::uint32_t end) {
   Node node;

@@ -18,8 +18,8 @@ class Renderer {
  public:
   explicit Renderer(const Tree& tree) : tree_(tree) {
     for (std::size_t id = 0; id < tree.nodes.size(); ++id) {
-      const Node& n = tree.nodes[id];
-      if (n.type == NodeType::Definition) definitions_.emplace(normalize_label(n.label), Definition{n.url, n.title});
+      const NodeDetails& d = tree.details_of(static_cast<NodeId>(id));
+      if (tree.nodes[id].type == NodeType::Definition) definitions_.emplace(d.identifier, Definition{d.url, d.title});
     }
   }
 
@@ -77,6 +77,7 @@ class Renderer {
 
   void node(NodeId id, bool tight) {
     const Node& n = tree_.nodes[id];
+    const NodeDetails& d = tree_.details_of(id);
     switch (n.type) {
       case NodeType::Paragraph:
         if (tight) {
@@ -129,9 +130,9 @@ class Renderer {
       case NodeType::Code:
         cr();
         out_ += "<pre><code";
-        if (n.lang.has_value() && !n.lang->empty()) {
+        if (d.lang.has_value() && !d.lang->empty()) {
           out_ += " class=\"language-";
-          escape(*n.lang);
+          escape(*d.lang);
           out_ += "\"";
         }
         out_ += ">";
@@ -161,8 +162,7 @@ class Renderer {
   bool code_has_one_empty_line(NodeId id) const {
     std::string_view text = tree_.text(id);
     std::size_t lines = std::count(text.begin(), text.end(), '\n');
-    const Node& n = tree_.nodes[id];
-    if (n.lang.has_value() || text.empty()) return false;
+    if (tree_.details_of(id).lang.has_value() || text.empty()) return false;
     char first = text[0];
     if (first != '`' && first != '~') return false;
     bool closed_at_end = text.back() == '`' || text.back() == '~';
@@ -171,6 +171,7 @@ class Renderer {
 
   void table(NodeId id) {
     const Node& t = tree_.nodes[id];
+    const std::vector<Align>& align = tree_.details_of(id).align;
     cr();
     out_ += "<table>\n<thead>\n";
     bool head = true;
@@ -178,14 +179,14 @@ class Renderer {
       out_ += "<tr>\n";
       std::size_t column = 0;
       for (NodeId cell : tree_.children(row)) {
-        if (column >= t.align.size()) break;
-        cell_open(head, t.align[column]);
+        if (column >= align.size()) break;
+        cell_open(head, align[column]);
         plain_children(cell);
         out_ += head ? "</th>\n" : "</td>\n";
         ++column;
       }
-      for (; column < t.align.size(); ++column) {
-        cell_open(head, t.align[column]);
+      for (; column < align.size(); ++column) {
+        cell_open(head, align[column]);
         out_ += head ? "</th>\n" : "</td>\n";
       }
       out_ += "</tr>\n";
@@ -235,6 +236,7 @@ class Renderer {
 
   void inline_node(NodeId id) {
     const Node& n = tree_.nodes[id];
+    const NodeDetails& d = tree_.details_of(id);
     switch (n.type) {
       case NodeType::Text:
         escape(n.value);
@@ -272,29 +274,29 @@ class Renderer {
         out_ += n.value;
         break;
       case NodeType::Link:
-        link_open(n.url, n.title);
+        link_open(d.url, d.title);
         plain_children(id);
         out_ += "</a>";
         break;
       case NodeType::Image:
-        image(n.url, n.alt, n.title);
+        image(d.url, d.alt, d.title);
         break;
       case NodeType::LinkReference:
       case NodeType::ImageReference: {
-        auto it = definitions_.find(normalize_label(n.label));
+        auto it = definitions_.find(std::string(d.identifier));
         Definition def = it != definitions_.end() ? it->second : Definition{};
         if (n.type == NodeType::LinkReference) {
           link_open(def.url, def.title);
           plain_children(id);
           out_ += "</a>";
         } else {
-          image(def.url, n.alt, def.title);
+          image(def.url, d.alt, def.title);
         }
         break;
       }
       case NodeType::FootnoteReference:
         out_ += "[^";
-        escape(n.label);
+        escape(d.label);
         out_ += "]";
         break;
       default:

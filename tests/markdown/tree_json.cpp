@@ -45,12 +45,13 @@ std::string_view reference_name(ReferenceType type) {
 
 Json fields(const Tree& tree, NodeId id) {
   const Node& n = tree.nodes[id];
+  const NodeDetails& d = tree.details_of(id);
   Json out;
   out["type"] = std::string(type_name(n.type));
   out["span"] = Json::array({n.start, n.end});
   auto label = [&] {
-    out["label"] = std::string(n.label);
-    out["identifier"] = std::string(n.identifier);
+    out["label"] = std::string(d.label);
+    out["identifier"] = std::string(d.identifier);
   };
   switch (n.type) {
     case NodeType::Heading:
@@ -66,8 +67,8 @@ Json fields(const Tree& tree, NodeId id) {
       out["checked"] = n.checked.has_value() ? Json(*n.checked) : Json(nullptr);
       break;
     case NodeType::Code:
-      out["lang"] = optional_string(n.lang);
-      out["meta"] = optional_string(n.meta);
+      out["lang"] = optional_string(d.lang);
+      out["meta"] = optional_string(d.meta);
       out["value"] = std::string(n.value);
       break;
     case NodeType::Html:
@@ -77,8 +78,8 @@ Json fields(const Tree& tree, NodeId id) {
       out["value"] = std::string(n.value);
       break;
     case NodeType::Definition:
-      out["url"] = std::string(n.url);
-      out["title"] = optional_string(n.title);
+      out["url"] = std::string(d.url);
+      out["title"] = optional_string(d.title);
       label();
       break;
     case NodeType::FootnoteDefinition:
@@ -86,26 +87,26 @@ Json fields(const Tree& tree, NodeId id) {
       label();
       break;
     case NodeType::Link:
-      out["url"] = std::string(n.url);
-      out["title"] = optional_string(n.title);
+      out["url"] = std::string(d.url);
+      out["title"] = optional_string(d.title);
       break;
     case NodeType::Image:
-      out["url"] = std::string(n.url);
-      out["title"] = optional_string(n.title);
-      out["alt"] = std::string(n.alt);
+      out["url"] = std::string(d.url);
+      out["title"] = optional_string(d.title);
+      out["alt"] = std::string(d.alt);
       break;
     case NodeType::LinkReference:
       label();
       out["referenceType"] = std::string(reference_name(n.reference_type));
       break;
     case NodeType::ImageReference:
-      out["alt"] = std::string(n.alt);
+      out["alt"] = std::string(d.alt);
       label();
       out["referenceType"] = std::string(reference_name(n.reference_type));
       break;
     case NodeType::Table: {
       Json align = Json::array();
-      for (Align a : n.align) {
+      for (Align a : d.align) {
         switch (a) {
           case Align::Left: align.push_back("left"); break;
           case Align::Right: align.push_back("right"); break;
