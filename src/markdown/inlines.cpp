@@ -125,6 +125,9 @@ class InlineParser {
 
   // Finishing.
   void finish();
+  void link_literals_in_text();
+  bool link_literals_possible() const;
+  void split_literals(NodeId text);
   std::string_view decoded_text(std::size_t from, std::size_t to);
   std::string_view save(std::string_view text);
 
@@ -206,8 +209,15 @@ void InlineParser::run() {
 // Line endings, escapes, code spans
 
 void InlineParser::line_ending() {
+  // Two or more spaces before a line ending make a hard break, unless the whitespace there has a tab
+  // (as the reference parser reads it).
   std::size_t spaces = 0;
-  while (pos_ - spaces > text_start_ && text_[pos_ - spaces - 1] == ' ') ++spaces;
+  bool tab = false;
+  while (pos_ - spaces > text_start_ && is_space_or_tab(text_[pos_ - spaces - 1])) {
+    tab = tab || text_[pos_ - spaces - 1] == '\t';
+    ++spaces;
+  }
+  if (tab) spaces = 0;
   std::size_t after = pos_ + ((text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ? 2 : 1);
   if (spaces >= 2) {
     flush_text(pos_ - spaces);
@@ -958,6 +968,7 @@ void InlineParser::finish() {
     // Empty text (a delimiter run used up entirely never reaches here; this guards odd cases).
     if (node.start == node.end && node.value.empty()) unlink(nodes_, id);
   }
+  link_literals_in_text();
   // Image descriptions become the alt text (inner images first: they were made first).
   std::vector<NodeId> stack;
   for (NodeId image : images_) {
@@ -985,6 +996,233 @@ void InlineParser::finish() {
     Node& img = nodes_[image];
     while (img.first_child != kNoNode) unlink(nodes_, nodes_[image].first_child);
   }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Literal autolinks found in finished text
+//
+// Besides the literals recognised while scanning, a second pass (as in the reference parser) looks for
+// www./http(s):// addresses and email addresses in the values of finished text nodes outside links,
+// where a node's start counts as a word boundary (e.g. an address right inside emphasis).
+
+bool InlineParser::link_literals_possible() const {
+  for (std::size_t i = 0; i < text_.size(); ++i) {
+    char c = text_[i];
+    if (c == '@' || ((c == 'w' || c == 'W' || c == 'h' || c == 'H') && i + 3 < text_.size())) {
+      if (c == '@') return true;
+      char a = ascii_lower(text_[i + 1]), b = ascii_lower(text_[i + 2]);
+      if ((a == 'w' && b == 'w') || (a == 't' && b == 't')) return true;
+    }
+  }
+  return false;
+}
+
+void InlineParser::link_literals_in_text() {
+  if (!link_literals_possible()) return;
+  // Top-down, skipping the insides of links, with an explicit stack.
+  std::vector<NodeId> stack;
+  for (NodeId child = nodes_[parent_].last_child; child != kNoNode; child = nodes_[child].prev_sibling) {
+    stack.push_back(child);
+  }
+  std::vector<NodeId> texts;
+  while (!stack.empty()) {
+    NodeId id = stack.back();
+    stack.pop_back();
+    NodeType t = nodes_[id].type;
+    if (t == NodeType::Text) {
+      texts.push_back(id);
+    } else if (t != NodeType::Link && t != NodeType::LinkReference) {
+      for (NodeId child = nodes_[id].last_child; child != kNoNode; child = nodes_[child].prev_sibling) {
+        stack.push_back(child);
+      }
+    }
+  }
+  for (NodeId id : texts) split_literals(id);
+}
+
+namespace {
+
+bool is_word(char c) { return is_ascii_alnum(c) || c == '_'; }
+bool is_domain_char(char c) { return is_word(c) || c == '-' || c == '.'; }
+
+// Whether the character before `i` lets a literal start at `i`: the start, whitespace or punctuation.
+bool boundary_before(std::string_view v, std::size_t i) {
+  if (i == 0) return true;
+  std::uint32_t code = decode_utf8_before(v, i);
+  return is_unicode_whitespace_code(code) || is_punctuation_code(code);
+}
+
+// A domain's last two labels must be free of '_' and hold a letter or digit.
+bool correct_domain(std::string_view domain) {
+  std::size_t last_dot = domain.rfind('.');
+  if (last_dot == std::string_view::npos) return false;
+  std::size_t prev_dot = last_dot == 0 ? std::string_view::npos : domain.rfind('.', last_dot - 1);
+  std::string_view last = domain.substr(last_dot + 1);
+  std::string_view before = domain.substr(prev_dot == std::string_view::npos ? 0 : prev_dot + 1,
+                                          last_dot - (prev_dot == std::string_view::npos ? 0 : prev_dot + 1));
+  for (std::string_view part : {last, before}) {
+    if (part.empty()) continue;
+    if (part.find('_') != std::string_view::npos) return false;
+    bool alnum = false;
+    for (char c : part) alnum = alnum || is_ascii_alnum(c);
+    if (!alnum) return false;
+  }
+  return true;
+}
+
+struct Piece {
+  std::size_t start, end;  // in the value
+  bool link;
+  int prefix;  // 1: http://, 2: mailto:
+};
+
+}  // namespace
+
+void InlineParser::split_literals(NodeId text) {
+  std::string_view v = nodes_[text].value;
+  std::uint32_t s = nodes_[text].start, e = nodes_[text].end;
+  // Pieces get exact spans only when the value is the source text itself.
+  bool exact = tree_.source.substr(s, e - s) == v;
+  std::vector<Piece> pieces;
+  const std::size_t n = v.size();
+  // Parentheses before each position, for the balance of a trailing ')'.
+  std::vector<std::uint32_t> open_before, close_before;
+  std::size_t from = 0;  // start of the text not yet split off
+  std::size_t i = 0;
+  while (i < n) {
+    char c = v[i];
+    bool www = (c == 'w' || c == 'W') && i + 3 < n && ascii_lower(v[i + 1]) == 'w' && ascii_lower(v[i + 2]) == 'w' &&
+               v[i + 3] == '.';
+    std::size_t scheme = 0;
+    if (c == 'h' || c == 'H') {
+      auto lower_is = [&](std::string_view word) {
+        if (i + word.size() > n) return false;
+        for (std::size_t m = 0; m < word.size(); ++m) {
+          if (ascii_lower(v[i + m]) != word[m]) return false;
+        }
+        return true;
+      };
+      scheme = lower_is("https://") ? 8 : lower_is("http://") ? 7 : 0;
+    }
+    if ((www || scheme != 0) && boundary_before(v, i)) {
+      std::size_t domain_start = www ? i : i + scheme;
+      std::size_t domain_end = www ? i + 3 : domain_start;
+      while (domain_end < n && is_domain_char(v[domain_end])) ++domain_end;
+      std::size_t path_end = domain_end;
+      while (path_end < n && v[path_end] != ' ' && v[path_end] != '\t' && v[path_end] != '\r' && v[path_end] != '\n') {
+        ++path_end;
+      }
+      if (domain_end > domain_start + (www ? 3 : 0) && correct_domain(v.substr(domain_start, domain_end - domain_start))) {
+        // Trailing punctuation is not part of the link, except ')' that close parentheses opened in it.
+        std::size_t url_end = path_end;
+        while (url_end > domain_start && std::string_view("!\"&'),.:;<>?]}").find(v[url_end - 1]) != std::string_view::npos) {
+          --url_end;
+        }
+        if (open_before.empty()) {
+          open_before.assign(n + 1, 0);
+          close_before.assign(n + 1, 0);
+          for (std::size_t k = 0; k < n; ++k) {
+            open_before[k + 1] = open_before[k] + (v[k] == '(');
+            close_before[k + 1] = close_before[k] + (v[k] == ')');
+          }
+        }
+        std::uint32_t opening = open_before[url_end] - open_before[domain_start];
+        std::uint32_t closing = close_before[url_end] - close_before[domain_start];
+        std::size_t k = url_end;
+        while (opening > closing) {
+          while (k < path_end && v[k] != ')') ++k;
+          if (k >= path_end) break;
+          url_end = ++k;
+          ++closing;
+        }
+        if (url_end > domain_start) {
+          if (i > from) pieces.push_back({from, i, false, 0});
+          pieces.push_back({i, url_end, true, www ? 1 : 0});
+          from = url_end;  // the trailing punctuation starts the next text
+          i = path_end;
+          continue;
+        }
+      }
+    }
+    ++i;
+  }
+  if (from < n) pieces.push_back({from, n, false, 0});
+  // Emails, in the text pieces.
+  std::vector<Piece> split;
+  for (const Piece& piece : pieces) {
+    if (piece.link) {
+      split.push_back(piece);
+      continue;
+    }
+    std::size_t rest = piece.start;
+    std::size_t j = piece.start;
+    std::size_t run_end = piece.start;  // end of the atext run that j is in (cached across candidates)
+    while (j < piece.end) {
+      bool atext = is_word(v[j]) || v[j] == '-' || v[j] == '.' || v[j] == '+';
+      if (!atext || !(j == piece.start || (boundary_before(v, j) && v[j - 1] != '/'))) {
+        ++j;
+        continue;
+      }
+      if (run_end <= j) {
+        run_end = j;
+        while (run_end < piece.end && (is_word(v[run_end]) || v[run_end] == '-' || v[run_end] == '.' || v[run_end] == '+')) {
+          ++run_end;
+        }
+      }
+      if (run_end >= piece.end || v[run_end] != '@') {
+        j = run_end;
+        continue;
+      }
+      // The domain: labels of [-A-Za-z0-9_] joined by single dots, at least two of them.
+      std::size_t k = run_end + 1;
+      std::size_t label_start = k;
+      int labels = 0;
+      std::size_t end = k;
+      while (true) {
+        std::size_t m = k;
+        while (m < piece.end && (is_word(v[m]) || v[m] == '-')) ++m;
+        if (m == k) break;
+        ++labels;
+        end = m;
+        if (m < piece.end && v[m] == '.' && m + 1 < piece.end && (is_word(v[m + 1]) || v[m + 1] == '-')) {
+          k = m + 1;
+          continue;
+        }
+        break;
+      }
+      char last = end > label_start ? v[end - 1] : '-';
+      if (labels < 2 || last == '-' || last == '_' || is_ascii_digit(last)) {
+        ++j;
+        continue;
+      }
+      if (j > rest) split.push_back({rest, j, false, 0});
+      split.push_back({j, end, true, 2});
+      rest = j = end;
+    }
+    if (rest < piece.end) split.push_back({rest, piece.end, false, 0});
+  }
+  bool any_link = false;
+  for (const Piece& piece : split) any_link = any_link || piece.link;
+  if (!any_link) return;
+  // Replace the text node with the pieces.
+  for (const Piece& piece : split) {
+    std::uint32_t ps = exact ? s + static_cast<std::uint32_t>(piece.start) : s;
+    std::uint32_t pe = exact ? s + static_cast<std::uint32_t>(piece.end) : e;
+    std::string_view value = v.substr(piece.start, piece.end - piece.start);
+    NodeId node = add_node(nodes_, piece.link ? NodeType::Link : NodeType::Text, ps, pe);
+    if (piece.link) {
+      scratch_.assign(piece.prefix == 1 ? "http://" : piece.prefix == 2 ? "mailto:" : "");
+      scratch_.append(value);
+      set_url(node, tree_.strings.save(scratch_));
+      NodeId label = add_node(nodes_, NodeType::Text, ps, pe);
+      nodes_[label].value = value;
+      append_child(nodes_, node, label);
+    } else {
+      nodes_[node].value = value;
+    }
+    insert_before(nodes_, text, node);
+  }
+  unlink(nodes_, text);
 }
 
 }  // namespace
