@@ -105,11 +105,12 @@ class Converter {
     for (NodeId id = 0; id < tree_.nodes.size(); ++id) {
       const auto& node = tree_.nodes[id];
       if (node.type != NodeType::Definition) continue;
-      std::string key = markdown::normalize_label(node.label);
+      const auto& details = tree_.details_of(id);
+      std::string key = markdown::normalize_label(details.label);
       if (definitions_.count(key)) continue;
       auto scan = locate_destination(tree_.text(id), node.start, true);
-      Definition def{std::string(node.url), std::nullopt, scan.destination};
-      if (node.title) def.title = std::string(*node.title);
+      Definition def{std::string(details.url), std::nullopt, scan.destination};
+      if (details.title) def.title = std::string(*details.title);
       definitions_.emplace(std::move(key), std::move(def));
     }
   }
@@ -195,7 +196,9 @@ class Converter {
     block.parent = parent;
     if (kind == BlockKind::list) block.ordered = node.ordered;
     if (kind == BlockKind::list_item) block.checked = node.checked;
-    if (kind == BlockKind::code && node.lang) block.code_language = std::string(*node.lang);
+    if (kind == BlockKind::code) {
+      if (const auto& lang = tree_.details_of(id).lang) block.code_language = std::string(*lang);
+    }
     doc_.sections[block.section].blocks.push_back(index);
     if (parent) doc_.blocks[*parent].children.push_back(index);
     doc_.blocks.push_back(std::move(block));
@@ -209,6 +212,7 @@ class Converter {
   // Records a link or image and its destination fragment; returns the label's source range when known.
   std::optional<Span> add_link(NodeId id, std::vector<Fragment>& fragments) {
     const auto& node = tree_.nodes[id];
+    const auto& details = tree_.details_of(id);
     bool image = node.type == NodeType::Image || node.type == NodeType::ImageReference;
     bool reference = node.type == NodeType::LinkReference || node.type == NodeType::ImageReference;
     auto scan = locate_destination(tree_.text(id), node.start, false);
@@ -216,16 +220,16 @@ class Converter {
     link.span = {node.start, node.end};
     link.image = image;
     if (reference) {
-      auto it = definitions_.find(markdown::normalize_label(node.label));
+      auto it = definitions_.find(markdown::normalize_label(details.label));
       if (it == definitions_.end()) return scan.label;
       link.destination = it->second.destination;
       link.destination_span = it->second.destination_span;
       link.title = it->second.title;
-      link.reference = std::string(node.label);
+      link.reference = std::string(details.label);
     } else {
-      link.destination = std::string(node.url);
+      link.destination = std::string(details.url);
       link.destination_span = scan.destination;
-      if (node.title) link.title = std::string(*node.title);
+      if (details.title) link.title = std::string(*details.title);
     }
     add_fragment(fragments, FragmentKind::link_destination, link.destination, link.destination_span);
     doc_.links.push_back(std::move(link));
@@ -275,7 +279,8 @@ class Converter {
         case NodeType::Image:
         case NodeType::ImageReference: {
           auto label = add_link(entry.node, fragments);
-          add_fragment(fragments, FragmentKind::link_text, std::string(node.alt), label.value_or(span));
+          add_fragment(fragments, FragmentKind::link_text, std::string(tree_.details_of(entry.node).alt),
+                       label.value_or(span));
           break;
         }
         case NodeType::Emphasis:
