@@ -146,7 +146,9 @@ Fragment make_fragment(std::string_view source, FragmentKind kind, std::string t
     std::size_t close = slice.find_last_not_of('`');
     slice = close == std::string_view::npos ? std::string_view() : slice.substr(0, close + 1);
   }
-  if (slice == text) {
+  if (text.empty()) {
+    // Nothing to map: segments are never empty.
+  } else if (slice == text) {
     fragment.mapping.push_back({{0, text.size()}, {base, base + slice.size()}, true});
   } else if (auto segments = align(text, slice, base, code)) {
     fragment.mapping = std::move(*segments);
@@ -206,8 +208,6 @@ Fragment cut_fragment(const Fragment& fragment, std::size_t start, std::size_t e
       piece.mapping.push_back({text, seg.source, false});
     }
   }
-  if (piece.mapping.empty())
-    piece.mapping.push_back({{0, piece.text.size()}, piece.span, piece.text.empty()});
   return piece;
 }
 

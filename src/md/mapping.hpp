@@ -22,12 +22,13 @@ namespace tovik::md {
 //   one space or line ending of padding on each side may be missing from the text;
 // - when the alignment cannot be completed, one inexact segment maps the whole text to the whole
 //   range.
-// `span` is `source_range` as given.
+// An empty text has no segments (segments are never empty). `span` is `source_range` as given.
 Fragment make_fragment(std::string_view source, FragmentKind kind, std::string text, Span source_range);
 
 // The source span of the bytes [start, end) of `fragment.text`: exact segments map by offset,
 // inexact ones as a whole; the smallest start and the largest end of the pieces. An empty range
-// maps to a point (or to the whole inexact segment it falls in).
+// maps to a point (or to the whole inexact segment it falls in); a fragment without segments maps
+// everything to the start of its span.
 Span map_text_range(const Fragment& fragment, std::size_t start, std::size_t end);
 
 // The bytes [start, end) of `fragment.text` (character boundaries) as a fragment of their own: the

@@ -197,11 +197,17 @@ Language detect_language(std::string_view text) {
   std::size_t words = 0, kana = 0, han = 0;
   bool in_word = false;
   for (std::size_t i = 0; i < text.size();) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      bool letter = unicode::is_ascii_letter(byte);
+      if (letter && !in_word) ++words;
+      in_word = letter;
+      ++i;
+      continue;
+    }
+    in_word = false;
     unicode::Decoded d = unicode::decode(text, i);
     i += d.length;
-    bool letter = unicode::is_ascii_letter(d.code_point);
-    if (letter && !in_word) ++words;
-    in_word = letter;
     if (is_kana(d.code_point)) ++kana;
     if (is_han(d.code_point)) ++han;
   }

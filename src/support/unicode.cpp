@@ -8,7 +8,7 @@
 
 namespace tovik::unicode {
 
-Decoded decode(std::string_view text, std::size_t pos) {
+Decoded decode_multibyte(std::string_view text, std::size_t pos) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   unsigned char lead = byte(pos);
   if (lead < 0x80) return {lead, 1};

@@ -17,8 +17,12 @@ struct Decoded {
 inline constexpr char32_t kReplacement = 0xFFFD;
 
 // Decodes the code point starting at byte `pos` (`pos` < text.size()). An invalid or truncated sequence
-// decodes as U+FFFD with length 1, so a scan always advances.
-Decoded decode(std::string_view text, std::size_t pos);
+// decodes as U+FFFD with length 1, so a scan always advances. ASCII is decoded inline.
+Decoded decode_multibyte(std::string_view text, std::size_t pos);
+inline Decoded decode(std::string_view text, std::size_t pos) {
+  auto lead = static_cast<unsigned char>(text[pos]);
+  return lead < 0x80 ? Decoded{lead, 1} : decode_multibyte(text, pos);
+}
 // The code point that ends just before byte `pos` (`pos` > 0), with its length; U+FFFD (length 1)
 // when the bytes before `pos` are not a valid sequence.
 Decoded decode_before(std::string_view text, std::size_t pos);

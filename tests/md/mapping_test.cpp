@@ -93,7 +93,7 @@ TEST(MakeFragment, AlignsTextWithSource) {
        {inexact(0, 5, 0, 13)}},
       {"no alignment", "abc", FragmentKind::text, "xyz", {inexact(0, 3, 0, 3)}},
       {"text longer than source", "ab", FragmentKind::text, "abc", {inexact(0, 3, 0, 2)}},
-      {"empty label", "[](x.md)", FragmentKind::link_text, "", {inexact(0, 0, 0, 8)}},
+      {"empty label", "[](x.md)", FragmentKind::link_text, "", {}},
       // Code spans: fences stripped, escapes and references literal, line endings read as spaces.
       {"code span", "`a.b`", FragmentKind::inline_code, "a.b", {exact(0, 3, 1, 4)}},
       {"padded code span", "`` a`b ``", FragmentKind::inline_code, "a`b", {exact(0, 3, 3, 6)}},
@@ -155,6 +155,13 @@ TEST(CutFragment, RestrictsTextSpanAndMapping) {
   EXPECT_EQ(tail.mapping, (Segments{exact(0, 4, 15, 19)}));
   expect_covers(head);
   expect_covers(tail);
+
+  // An empty cut has no segments and sits at a point.
+  Fragment empty = cut_fragment(f, 11, 11);
+  EXPECT_EQ(empty.text, "");
+  EXPECT_TRUE(empty.mapping.empty());
+  EXPECT_EQ(empty.span, (Span{15, 15}));
+  EXPECT_EQ(map_text_range(empty, 0, 0), (Span{15, 15}));
 }
 
 TEST(CutFragment, InexactSegmentKeepsItsWholeSource) {
