@@ -107,7 +107,7 @@ std::optional<std::vector<SourceSegment>> align(std::string_view text, std::stri
       segments.exact(t, t + token.length, base + i, base + i + token.length);
       t += token.length;
       i += token.length;
-      line_start = false;
+      line_start = token.line_end;
       continue;
     }
     char c = slice[i];

@@ -64,6 +64,7 @@ TEST(MakeFragment, AlignsTextWithSource) {
        FragmentKind::text,
        "a\nb",
        {exact(0, 2, 0, 2), exact(2, 3, 4, 5)}},
+      {"CRLF kept in the text", "a\r\n> b", FragmentKind::text, "a\r\nb", {exact(0, 3, 0, 3), exact(3, 4, 5, 6)}},
       {"nested quote and indentation",
        "one\n  > >\ttwo",
        FragmentKind::text,

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "md/convert.hpp"
+
 namespace tovik::md {
 namespace {
 
@@ -310,6 +312,53 @@ TEST(BlockText, DestinationsGetTheEmptyRangeWhereTheirLinkStarts) {
   BlockText block = block_text(fragments);
   EXPECT_EQ(block.text, "a b");
   EXPECT_EQ(block.ranges, (std::vector<Span>{{0, 2}, {2, 2}, {2, 3}}));
+}
+
+}  // namespace
+}  // namespace tovik::md
+
+// Through the real conversion: spans of sentences map back to the source they were read from.
+namespace tovik::md {
+namespace {
+
+std::vector<std::string> sentence_sources(const Document& doc) {
+  std::vector<std::string> out;
+  for (const auto& s : doc.sentences)
+    out.push_back(doc.source.substr(s.span.start, s.span.end - s.span.start));
+  return out;
+}
+
+TEST(ProseThroughConversion, SentenceSpansInSource) {
+  struct Case {
+    std::string source;
+    Strings expected;
+  };
+  const Case cases[] = {
+      {"Read [the guide.](g.md) Next.", {"Read [the guide.", "Next."}},
+      {"> Quoted line\n> two. Three &amp; four.\r\n> five",
+       {"Quoted line\n> two.", "Three &amp; four.", "five"}},
+      {"- item one\n  continues. Next `a. b` x.\n", {"item one\n  continues.", "Next `a. b` x."}},
+      {"完成了。下一步", {"完成了。", "下一步"}},
+      {"Stop **now.** Go", {"Stop **now.", "Go"}},
+      {"# Run it. Then stop.\n", {"Run it.", "Then stop."}},
+  };
+  for (const auto& c : cases) {
+    auto doc = parse_document(c.source);
+    ASSERT_TRUE(doc.ok()) << c.source;
+    EXPECT_EQ(sentence_sources(*doc), c.expected) << c.source;
+  }
+}
+
+TEST(ProseThroughConversion, ViewSpanOfAWordAfterAReference) {
+  auto doc = parse_document("> Fish &amp; chips\n> are *currently* served.\n");
+  ASSERT_TRUE(doc.ok());
+  ASSERT_EQ(doc->sentences.size(), 1u);
+  auto views = masked_sentence_views(doc->sentences[0], false);
+  ASSERT_EQ(views.size(), 1u);
+  std::size_t at = views[0].text.find("currently");
+  ASSERT_NE(at, std::string::npos);
+  Span span = view_span(views[0], at, at + 9);
+  EXPECT_EQ(doc->source.substr(span.start, span.end - span.start), "currently");
 }
 
 }  // namespace
