@@ -130,7 +130,8 @@ class BlockParser {
   std::vector<NodeId> chain_;
   Content content_;
   NodeId tip_ = kRoot;
-  bool line_consumed_ = false;  // the line was a heading, thematic break, setext underline, delimiter row or opening fence
+  bool line_consumed_ = false;
+  std::size_t break_kill_pos_ = 0;  // see try_thematic_break  // the line was a heading, thematic break, setext underline, delimiter row or opening fence
 
   // The current line.
   std::string_view line_;
@@ -150,21 +151,25 @@ class BlockParser {
 // Line scanning
 
 void BlockParser::find_first_nonspace() {
-  int chars_to_tab = kTabStop - (column_ % kTabStop);
-  first_nonspace_ = offset_;
-  first_nonspace_column_ = column_;
-  while (first_nonspace_ < line_.size()) {
-    char c = line_[first_nonspace_];
-    if (c == ' ') {
-      ++first_nonspace_;
-      ++first_nonspace_column_;
-      if (--chars_to_tab == 0) chars_to_tab = kTabStop;
-    } else if (c == '\t') {
-      ++first_nonspace_;
-      first_nonspace_column_ += chars_to_tab;
-      chars_to_tab = kTabStop;
-    } else {
-      break;
+  // The first non-space is kept while the offset has not passed it, so that matching many nested
+  // containers does not scan the same indentation again and again.
+  if (first_nonspace_ <= offset_) {
+    int chars_to_tab = kTabStop - (column_ % kTabStop);
+    first_nonspace_ = offset_;
+    first_nonspace_column_ = column_;
+    while (first_nonspace_ < line_.size()) {
+      char c = line_[first_nonspace_];
+      if (c == ' ') {
+        ++first_nonspace_;
+        ++first_nonspace_column_;
+        if (--chars_to_tab == 0) chars_to_tab = kTabStop;
+      } else if (c == '\t') {
+        ++first_nonspace_;
+        first_nonspace_column_ += chars_to_tab;
+        chars_to_tab = kTabStop;
+      } else {
+        break;
+      }
     }
   }
   indent_ = first_nonspace_column_ - column_;
@@ -376,6 +381,9 @@ bool BlockParser::closing_fence(NodeId code) {
 }
 
 void BlockParser::process_line() {
+  break_kill_pos_ = 0;
+  first_nonspace_ = 0;
+  first_nonspace_column_ = 0;
   offset_ = 0;
   column_ = 0;
   partial_tab_ = false;
@@ -605,6 +613,9 @@ bool BlockParser::try_setext(NodeId& container) {
 }
 
 bool BlockParser::try_thematic_break(NodeId& container) {
+  // A failed scan already saw the character that spoils every break starting before it on this line
+  // (so `- - - ... x` is not scanned once per list level).
+  if (first_nonspace_ < break_kill_pos_) return false;
   char marker = line_[first_nonspace_];
   int count = 0;
   for (std::size_t i = first_nonspace_; i < line_.size(); ++i) {
@@ -612,6 +623,7 @@ bool BlockParser::try_thematic_break(NodeId& container) {
     if (c == marker) {
       ++count;
     } else if (!is_space_or_tab(c)) {
+      break_kill_pos_ = i;
       return false;
     }
   }
@@ -868,9 +880,10 @@ bool BlockParser::try_table(NodeId& container) {
 }
 
 void BlockParser::add_table_row(NodeId table) {
-  find_first_nonspace();
+  std::size_t from = offset_;
+  while (from < line_.size() && is_space_or_tab(line_[from])) ++from;
   std::vector<Cell> cells;
-  split_row(line_, first_nonspace_, cells);
+  split_row(line_, from, cells);
   if (cells.empty()) return;
   cells.back().end = line_.size();  // trailing whitespace belongs to the last cell
   NodeId row = add_node(nodes_, NodeType::TableRow, src_pos(cells.front().start), src_pos(cells.back().end));
