@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "doc_builder.hpp"
+#include "md/convert.hpp"
+#include "sections/blocks.hpp"
 
 namespace tovik::sections {
 namespace {
@@ -325,6 +327,73 @@ TEST(AnnotationNames, EveryValueHasItsLowercaseName) {
   EXPECT_EQ(signal_name(Signal::runnable_example), "runnable_example");
   EXPECT_EQ(signal_name(Signal::decision_prose), "decision_prose");
   EXPECT_EQ(signal_name(Signal::explanatory_prose), "explanatory_prose");
+}
+
+}  // namespace
+}  // namespace tovik::sections
+
+// Whole Markdown documents through the real conversion.
+namespace tovik::sections {
+namespace {
+
+struct MarkdownCase {
+  std::string markdown;
+  SectionType expected;
+  std::optional<Signal> signal;
+};
+
+TEST(AnnotateMarkdown, LastSectionOfEachDocument) {
+  const MarkdownCase cases[] = {
+      {"## Installation {#install}\n\nThe package is small.\n", SectionType::steps, Signal::heading},
+      {"## Setup\n\nRun the installer.\n", SectionType::steps, Signal::instruction},
+      {"## Usage\n\nHere:\n\n```console\n$ make\n```\n", SectionType::steps, Signal::runnable_example},
+      {"## Usage\n\nHere:\n\n```console\n{{ make }}\n```\n", SectionType::other, std::nullopt},
+      {"## Example output\n\nYou should see:\n\n```sh\nok\n```\n", SectionType::other, std::nullopt},
+      {"## Links\n\n- [a](a.md)\n- [b](b.md)\n\nSee the [guide](g.md).\n", SectionType::other, std::nullopt},
+      {"## Overview\n\n- [a](a.md)\n\nSee the [guide](g.md).\n", SectionType::other, std::nullopt},
+      {"## `parse()`\n\nText.\n", SectionType::reference, Signal::reference_heading},
+      {"## Limits\n\n| a | b |\n| - | - |\n| 1 | 2 |\n", SectionType::reference, Signal::reference_content},
+      {"## Storage\n\n我们选择了 SQLite。\n", SectionType::rationale, Signal::decision_prose},
+      {"## Quiz\n\nRun the tests.\n", SectionType::other, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    auto doc = md::parse_document(c.markdown);
+    ASSERT_TRUE(doc.ok()) << c.markdown;
+    SectionAnnotation a = annotate_sections(*doc).back();
+    EXPECT_EQ(a.section_type, c.expected) << c.markdown;
+    if (c.signal) {
+      ASSERT_EQ(a.evidence.size(), 1u) << c.markdown;
+      EXPECT_EQ(a.evidence[0].signal, *c.signal) << c.markdown;
+    } else {
+      EXPECT_TRUE(a.evidence.empty()) << c.markdown;
+    }
+  }
+}
+
+TEST(AnnotateMarkdown, CodeLinesInsideQuotesLoseTheirMarkers) {
+  struct Case {
+    std::string markdown;
+    bool runnable;
+  };
+  const Case cases[] = {
+      {"> ```console\n> $ make\n> ```\n", true},
+      {"> ```sh\n> # a comment\n> {{ template }}\n> ```\n", false},
+      {"> > ```sh\n> > {{ template }}\n> > ```\n", false},
+      {"- ```sh\n  {{ template }}\n  ```\n", false},
+      {"- ```sh\n  make\n  ```\n", true},
+      {"```sh\n```\n", false},
+      {"~~~~sh\n```\n~~~~\n", true},  // a shorter fence of the other kind is content
+  };
+  for (const auto& c : cases) {
+    auto doc = md::parse_document(c.markdown);
+    ASSERT_TRUE(doc.ok()) << c.markdown;
+    std::optional<std::uint32_t> code;
+    for (std::uint32_t b = 0; b < doc->blocks.size(); ++b) {
+      if (doc->blocks[b].kind == md::BlockKind::code) code = b;
+    }
+    ASSERT_TRUE(code) << c.markdown;
+    EXPECT_EQ(is_runnable_example(*doc, *code), c.runnable) << c.markdown;
+  }
 }
 
 }  // namespace
