@@ -27,10 +27,11 @@ BlockText block_text(std::span<const Fragment> fragments);
 // Cuts the fragments of one prose block (in reading order, as the inline walk made them) into
 // sentences. A sentence ends after `.`, `!` or `?` followed by white space or the end of the block
 // text, and right after `。`, `！` or `？`; terminators inside inline code do not count. Each
-// sentence is trimmed of white space and keeps the fragments it overlaps (cut to the overlap) and
-// the destinations of the links that start in it; an all-blank block with a link gets one sentence
-// of all its fragments. `declared` is the document's declared language; without one each sentence's
-// language is detected from its text.
+// sentence is trimmed of white space and keeps the fragments it overlaps (cut to the overlap, with
+// text, span and mapping restricted); empty fragments (link destinations, empty labels) go with the
+// stretch between two boundaries that their link starts in. An all-blank block with a link gets one
+// sentence of all its fragments, spanning its first label. `declared` is the document's declared
+// language; without one each sentence's language is detected from its text.
 std::vector<Sentence> split_sentences(std::span<const Fragment> fragments, std::uint32_t block,
                                       std::optional<Language> declared);
 
