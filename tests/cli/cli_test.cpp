@@ -3,7 +3,9 @@
 //   args       the command-line arguments after "tovik", one per line
 //   stdin      optional: what the command reads on standard input
 //   workspace/ optional: files copied into a fresh temporary directory, the run's working
-//              directory; a ".git" directory is created there unless the file "no-git" exists
+//              directory; a ".git" directory is created there unless the file "no-git" exists.
+//              Files named "dot-gitignore" become ".gitignore" (so this repository's Git does not
+//              apply them to the fixture itself)
 //   cwd        optional: a directory inside the workspace to run in instead
 //   stdout, stderr, exit
 //              the expected outputs and exit code; "{ROOT}" stands for the workspace path and
@@ -101,6 +103,9 @@ class Scenario : public testing::Test {
     fs::path root = scratch / "ws";
     fs::create_directories(root);
     if (fs::exists(dir_ / "workspace")) fs::copy(dir_ / "workspace", root, fs::copy_options::recursive);
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+      if (entry.path().filename() == "dot-gitignore") fs::rename(entry.path(), entry.path().parent_path() / ".gitignore");
+    }
     if (!fs::exists(dir_ / "no-git")) fs::create_directories(root / ".git");
     fs::path cwd = root;
     if (fs::exists(dir_ / "cwd")) {
