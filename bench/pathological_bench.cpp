@@ -20,7 +20,8 @@ std::string repeat(const std::string& piece, std::size_t size) {
 }
 
 // Opening pieces, then a middle, then closing pieces, about `size` characters in all.
-std::string nest(const std::string& open, const std::string& middle, const std::string& close, std::size_t size) {
+std::string nest(const std::string& open, const std::string& middle, const std::string& close,
+                 std::size_t size) {
   std::size_t count = size / (open.size() + close.size());
   std::string out;
   out.reserve(size + middle.size());
@@ -32,9 +33,11 @@ std::string nest(const std::string& open, const std::string& middle, const std::
 
 std::string link_definitions(std::size_t size) {
   std::string out;
-  for (std::size_t i = 0; out.size() < size / 2; ++i) out += "[ref" + std::to_string(i) + "]: /url" + std::to_string(i) + "\n";
+  for (std::size_t i = 0; out.size() < size / 2; ++i)
+    out += "[ref" + std::to_string(i) + "]: /url" + std::to_string(i) + "\n";
   out += "\n";
-  for (std::size_t i = 0; out.size() < size; ++i) out += "[ref" + std::to_string(i) + "] [x][ref" + std::to_string(i) + "] ";
+  for (std::size_t i = 0; out.size() < size; ++i)
+    out += "[ref" + std::to_string(i) + "] [x][ref" + std::to_string(i) + "] ";
   return out;
 }
 
@@ -78,13 +81,16 @@ const std::vector<Case>& cases() {
       {"many_link_definitions", link_definitions},
       {"backtick_runs", backtick_runs},
       {"unclosed_html", [](std::size_t n) { return repeat("<!-- <? <![CDATA[ <!A <a b=\"", n); }},
-      {"entities", [](std::size_t n) { return repeat("&aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa &#99999999 ", n); }},
-      {"autolink_literals", [](std::size_t n) { return repeat("www.a_b.c_d.e_ http://x.y/(((( a@b.c_ ", n); }},
+      {"entities",
+       [](std::size_t n) { return repeat("&aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa &#99999999 ", n); }},
+      {"autolink_literals",
+       [](std::size_t n) { return repeat("www.a_b.c_d.e_ http://x.y/(((( a@b.c_ ", n); }},
       {"deep_blockquotes", [](std::size_t n) { return repeat("> ", n / 2) + "a\n"; }},
       {"deep_lists", [](std::size_t n) { return repeat("- ", n / 2) + "a\n"; }},
       {"indented_lists", deep_lists},
       {"quote_lines", [](std::size_t n) { return repeat(std::string(50, '>') + " a\n", n); }},
-      {"table_columns", [](std::size_t n) {
+      {"table_columns",
+       [](std::size_t n) {
          std::string row = repeat("| a ", n / 3);
          return row + "|\n" + repeat("| - ", n / 3) + "|\n" + row + "|\n";
        }},

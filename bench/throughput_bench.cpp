@@ -30,7 +30,8 @@ const Corpus& corpus() {
     fs::path root = env != nullptr ? fs::path(env) : fs::path(TOVIK_DEFAULT_CORPORA);
     std::vector<fs::path> paths;
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator();
+         ++it) {
       if (it->is_regular_file() && it->path().extension() == ".md") paths.push_back(it->path());
     }
     std::sort(paths.begin(), paths.end());
@@ -87,8 +88,8 @@ void BM_CmarkGfmCommand(benchmark::State& state) {
     state.SkipWithError("cmark-gfm not installed or no corpus");
     return;
   }
-  std::string command = "cmark-gfm -e table -e strikethrough -e autolink -e tasklist -e footnotes '" + c.joined_path +
-                        "' > /dev/null";
+  std::string command = "cmark-gfm -e table -e strikethrough -e autolink -e tasklist -e footnotes '" +
+                        c.joined_path + "' > /dev/null";
   for (auto _ : state) {
     if (std::system(command.c_str()) != 0) {
       state.SkipWithError("cmark-gfm failed");

@@ -10,7 +10,8 @@ set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build/bench}
-driver=$build/bench/tovik_discover
+driver=$build/bench/workspace/tovik_discover
+[ -x "$driver" ] || driver=$build/bench/tovik_discover
 [ -x "$driver" ] || driver=$build/tovik_discover
 if [ ! -x "$driver" ]; then
   echo "tovik_discover not found in $build; build the benchmarks first (make bench)" >&2

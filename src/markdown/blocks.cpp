@@ -35,10 +35,11 @@ struct BlockState {
   bool last_line_blank = false;
   bool fenced = false;
   bool defs_done = false;
-  bool task = false;     // a paragraph after a task list marker
-  bool restart = false;  // a paragraph emptied by taking out definitions
+  bool task = false;             // a paragraph after a task list marker
+  bool restart = false;          // a paragraph emptied by taking out definitions
   bool items_end_blank = false;  // a closed list: its last item ends with a blank line
-  bool unclosed_at_end = false;  // fenced code or raw HTML still open when the source ended
+  bool unclosed_at_end =
+      false;  // raw HTML still open when the source ended (its value keeps the last ending)
   char fence_char = 0;
   int fence_length = 0;
   int fence_offset = 0;
@@ -48,7 +49,6 @@ struct BlockState {
   int padding = 0;
   std::uint32_t lines_begin = 0;  // a leaf's lines in `lines_`
   std::uint32_t lines_end = 0;
-  std::uint32_t table_columns = 0;
   std::uint32_t last_indented_end = 0;  // indented code: end of its last line indented by four columns
   std::uint32_t start_line = 0;
 };
@@ -74,7 +74,9 @@ class BlockParser {
   void find_first_nonspace();
   void advance_offset(int count, bool columns);
   char peek(std::size_t pos) const { return pos < line_.size() ? line_[pos] : '\n'; }
-  std::uint32_t src_pos(std::size_t line_pos) const { return line_start_ + static_cast<std::uint32_t>(line_pos); }
+  std::uint32_t src_pos(std::size_t line_pos) const {
+    return line_start_ + static_cast<std::uint32_t>(line_pos);
+  }
   std::uint32_t line_content_end() const { return line_start_ + static_cast<std::uint32_t>(line_.size()); }
 
   // Blocks.
@@ -131,7 +133,8 @@ class BlockParser {
   Content content_;
   NodeId tip_ = kRoot;
   bool line_consumed_ = false;
-  std::size_t break_kill_pos_ = 0;  // see try_thematic_break  // the line was a heading, thematic break, setext underline, delimiter row or opening fence
+  std::size_t break_kill_pos_ = 0;  // see try_thematic_break  // the line was a heading, thematic break,
+                                    // setext underline, delimiter row or opening fence
 
   // The current line.
   std::string_view line_;
@@ -459,7 +462,8 @@ void BlockParser::process_line() {
   } else {
     advance_offset(static_cast<int>(first_nonspace_ - offset_), false);
     std::uint32_t start = src_pos(offset_);
-    bool task = ct == NodeType::ListItem && nodes_[container].first_child == kNoNode && task_marker(container);
+    bool task =
+        ct == NodeType::ListItem && nodes_[container].first_child == kNoNode && task_marker(container);
     // A task paragraph starts at its checkbox, or at its text when text comes first (see run()).
     NodeId para = add_block(container, NodeType::Paragraph, start);
     state_[para].task = task;
@@ -502,7 +506,8 @@ bool BlockParser::open_new_block(NodeId& container, bool all_matched, bool maybe
       try_thematic_break(container)) {
     return true;
   }
-  if (!indented && c == '[' && peek(first_nonspace_ + 1) == '^' && try_footnote_definition(container)) return true;
+  if (!indented && c == '[' && peek(first_nonspace_ + 1) == '^' && try_footnote_definition(container))
+    return true;
   if ((!indented || ct == NodeType::List) && indent_ < kCodeIndent &&
       try_list_item(container, ct == NodeType::Paragraph)) {
     return true;
@@ -788,8 +793,10 @@ void split_row(std::string_view line, std::size_t from, std::vector<Cell>& cells
       ++j;
     }
     Cell cell{cell_start, j, content_from, j};
-    while (cell.content_start < cell.content_end && is_space_or_tab(line[cell.content_start])) ++cell.content_start;
-    while (cell.content_end > cell.content_start && is_space_or_tab(line[cell.content_end - 1])) --cell.content_end;
+    while (cell.content_start < cell.content_end && is_space_or_tab(line[cell.content_start]))
+      ++cell.content_start;
+    while (cell.content_end > cell.content_start && is_space_or_tab(line[cell.content_end - 1]))
+      --cell.content_end;
     if (j >= end) {
       // No trailing pipe: the last cell must not be empty unless it is the only one.
       if (cell.content_start < cell.content_end || cells.empty() || j > content_from) cells.push_back(cell);
@@ -843,7 +850,8 @@ bool BlockParser::try_table(NodeId& container) {
   std::vector<Cell> cells;
   split_row(header_line, 0, cells);
   if (cells.size() != align.size()) return false;
-  if (header_line.find('|') == std::string_view::npos && line_.find('|', first_nonspace_) == std::string_view::npos) {
+  if (header_line.find('|') == std::string_view::npos &&
+      line_.find('|', first_nonspace_) == std::string_view::npos) {
     return false;
   }
   NodeId parent = nodes_[para].parent;
@@ -858,7 +866,6 @@ bool BlockParser::try_table(NodeId& container) {
   }
   NodeId table = add_block(parent, NodeType::Table, header.start);
   details_of(tree_, nodes_, table).align = align;
-  state_[table].table_columns = static_cast<std::uint32_t>(align.size());
   // The header row.
   std::string_view saved_line = line_;
   std::uint32_t saved_start = line_start_;
@@ -893,7 +900,8 @@ void BlockParser::add_table_row(NodeId table) {
     append_child(nodes_, row, id);
     if (cell.content_end > cell.content_start) {
       std::uint32_t begin = static_cast<std::uint32_t>(lines_.size());
-      lines_.push_back({src_pos(cell.content_start), src_pos(cell.content_end), src_pos(cell.content_end), 0});
+      lines_.push_back(
+          {src_pos(cell.content_start), src_pos(cell.content_end), src_pos(cell.content_end), 0});
       jobs_.push_back({id, begin, begin + 1, true});
     }
   }
@@ -945,14 +953,15 @@ void BlockParser::extract_definitions(NodeId paragraph) {
     Destination dest = scan_link_destination(text, dest_pos);
     if (dest.end == std::string_view::npos) break;
     if (dest.end == dest_pos) break;
-    std::size_t def_end;  // content position after the definition's line
+    std::size_t def_end;    // content position after the definition's line
     std::size_t last_char;  // end of the definition's text
     std::size_t title_start = 0, title_end = 0;
     bool has_title = false;
     std::size_t after_dest_space = skip_spaces_one_line(text, dest.end, nl);
     std::size_t title_end_pos =
         after_dest_space > dest.end ? scan_link_title(text, after_dest_space) : std::string_view::npos;
-    std::size_t after = title_end_pos != std::string_view::npos ? line_end_at(title_end_pos) : std::string_view::npos;
+    std::size_t after =
+        title_end_pos != std::string_view::npos ? line_end_at(title_end_pos) : std::string_view::npos;
     if (after != std::string_view::npos) {
       has_title = true;
       title_start = after_dest_space + 1;
@@ -970,7 +979,8 @@ void BlockParser::extract_definitions(NodeId paragraph) {
     std::string_view label = text.substr(pos + 1, label_end - 1 - (pos + 1));
     std::string key = normalize_label(label);
     if (key.empty()) break;
-    NodeId def = add_node(nodes_, NodeType::Definition, content_.to_source(pos), content_.to_source_end(last_char));
+    NodeId def =
+        add_node(nodes_, NodeType::Definition, content_.to_source(pos), content_.to_source_end(last_char));
     state_.resize(nodes_.size());
     state_[def].open = false;
     std::string_view saved_label = save_unescaped(tree_, label, scratch_);
@@ -1016,7 +1026,8 @@ void BlockParser::finish_code(NodeId code) {
   if (!s.fenced) {
     // Trailing lines with nothing after the indentation are not part of the value; the block still
     // reaches the end of the last line that was indented (as in the reference parser).
-    while (end > begin && lines_[end - 1].end == lines_[end - 1].start && lines_[end - 1].virtual_spaces == 0) --end;
+    while (end > begin && lines_[end - 1].end == lines_[end - 1].start && lines_[end - 1].virtual_spaces == 0)
+      --end;
     if (end > begin) node.end = std::max(lines_[end - 1].end, s.last_indented_end);
   }
   buffer_.clear();
@@ -1026,22 +1037,12 @@ void BlockParser::finish_code(NodeId code) {
     buffer_.append(src_.substr(l.start, l.end - l.start));
     if (k + 1 < end) buffer_.append(src_.substr(l.end, l.eol_end - l.end));
   }
-  if (s.fenced && s.unclosed_at_end && end > begin && end - begin >= 1) {
-    // Keep the line ending of the last line when the source ended inside the block.
+  if (buffer_.find('\0') != std::string::npos) {
+    scratch_.clear();
+    append_without_nul(scratch_, buffer_);
+    buffer_.swap(scratch_);
   }
-  std::string& value = buffer_;
-  if (value.find('\0') != std::string::npos) {
-    std::string replaced;
-    for (char ch : value) {
-      if (ch == '\0') {
-        replaced.append("\xef\xbf\xbd");
-      } else {
-        replaced.push_back(ch);
-      }
-    }
-    value.swap(replaced);
-  }
-  node.value = tree_.strings.save(value);
+  node.value = tree_.strings.save(buffer_);
 }
 
 void BlockParser::finish_html(NodeId html) {
@@ -1100,7 +1101,8 @@ bool BlockParser::frontmatter() {
     std::size_t e = pos;
     while (e < src_.size() && !is_line_end(src_[e])) ++e;
     next = e;
-    if (next < src_.size()) next += (src_[next] == '\r' && next + 1 < src_.size() && src_[next + 1] == '\n') ? 2 : 1;
+    if (next < src_.size())
+      next += (src_[next] == '\r' && next + 1 < src_.size() && src_[next + 1] == '\n') ? 2 : 1;
     return src_.substr(pos, e - pos);
   };
   std::size_t next;
@@ -1147,7 +1149,8 @@ void BlockParser::run() {
     std::size_t e = pos;
     while (e < src_.size() && !is_line_end(src_[e])) ++e;
     std::size_t next = e;
-    if (next < src_.size()) next += (src_[next] == '\r' && next + 1 < src_.size() && src_[next + 1] == '\n') ? 2 : 1;
+    if (next < src_.size())
+      next += (src_[next] == '\r' && next + 1 < src_.size() && src_[next + 1] == '\n') ? 2 : 1;
     line_ = src_.substr(pos, e - pos);
     line_start_ = static_cast<std::uint32_t>(pos);
     eol_end_ = static_cast<std::uint32_t>(next);
@@ -1166,7 +1169,6 @@ void BlockParser::run() {
       if (t == NodeType::Blockquote) break;
       if (t == NodeType::ListItem && nodes_[last].first_child == kNoNode) break;
       if (t == NodeType::Code && state_[last].fenced) {
-        state_[last].unclosed_at_end = true;
         nodes_[last].end = static_cast<std::uint32_t>(src_.size());
         break;
       }

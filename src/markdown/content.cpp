@@ -75,7 +75,8 @@ void build_cell_content(std::string_view source, const LineSeg& cell, std::strin
     bool escaped_pipe = i + 1 < text.size() && text[i] == '\\' && text[i + 1] == '|';
     if (i == text.size() || escaped_pipe) {
       if (i > run) {
-        out.segments.push_back({static_cast<std::uint32_t>(buffer.size()), cell.start + static_cast<std::uint32_t>(run),
+        out.segments.push_back({static_cast<std::uint32_t>(buffer.size()),
+                                cell.start + static_cast<std::uint32_t>(run),
                                 static_cast<std::uint32_t>(i - run), false});
         buffer.append(text.substr(run, i - run));
       }

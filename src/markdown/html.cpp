@@ -24,15 +24,17 @@ bool contains_ignore_case(std::string_view text, std::string_view word) {
 }
 
 constexpr std::array<std::string_view, 62> kBlockTags = {
-    "address",  "article", "aside",    "base",     "basefont", "blockquote", "body",   "caption", "center",
-    "col",      "colgroup", "dd",      "details",  "dialog",   "dir",        "div",    "dl",      "dt",
-    "fieldset", "figcaption", "figure", "footer",  "form",     "frame",      "frameset", "h1",    "h2",
-    "h3",       "h4",      "h5",       "h6",       "head",     "header",     "hr",     "html",    "iframe",
-    "legend",   "li",      "link",     "main",     "menu",     "menuitem",   "nav",    "noframes", "ol",
-    "optgroup", "option",  "p",        "param",    "search",   "section",    "summary", "table",  "tbody",
-    "td",       "tfoot",   "th",       "thead",    "title",    "tr",         "track",  "ul"};
+    "address",  "article",    "aside",  "base",    "basefont", "blockquote", "body",     "caption",  "center",
+    "col",      "colgroup",   "dd",     "details", "dialog",   "dir",        "div",      "dl",       "dt",
+    "fieldset", "figcaption", "figure", "footer",  "form",     "frame",      "frameset", "h1",       "h2",
+    "h3",       "h4",         "h5",     "h6",      "head",     "header",     "hr",       "html",     "iframe",
+    "legend",   "li",         "link",   "main",    "menu",     "menuitem",   "nav",      "noframes", "ol",
+    "optgroup", "option",     "p",      "param",   "search",   "section",    "summary",  "table",    "tbody",
+    "td",       "tfoot",      "th",     "thead",   "title",    "tr",         "track",    "ul"};
 
-bool is_tag_name_char(char c) { return is_ascii_alnum(c) || c == '-'; }
+bool is_tag_name_char(char c) {
+  return is_ascii_alnum(c) || c == '-';
+}
 
 // Whitespace inside tags, line endings included.
 std::size_t skip_tag_space(std::string_view text, std::size_t i) {
@@ -55,8 +57,8 @@ std::size_t scan_open_tag_rest(std::string_view text, std::size_t start, std::si
     if (after_space == i) return 0;  // attributes need whitespace before them
     if (!(is_ascii_alpha(c) || c == '_' || c == ':')) return 0;
     i = after_space + 1;
-    while (i < text.size() && (is_ascii_alnum(text[i]) || text[i] == '_' || text[i] == '.' || text[i] == ':' ||
-                               text[i] == '-')) {
+    while (i < text.size() && (is_ascii_alnum(text[i]) || text[i] == '_' || text[i] == '.' ||
+                               text[i] == ':' || text[i] == '-')) {
       ++i;
     }
     std::size_t before_value = skip_tag_space(text, i);
@@ -70,8 +72,8 @@ std::size_t scan_open_tag_rest(std::string_view text, std::size_t start, std::si
         i = close + 1;
       } else {
         std::size_t e = v;
-        while (e < text.size() && !is_whitespace(text[e]) && text[e] != '"' && text[e] != '\'' && text[e] != '=' &&
-               text[e] != '<' && text[e] != '>' && text[e] != '`') {
+        while (e < text.size() && !is_whitespace(text[e]) && text[e] != '"' && text[e] != '\'' &&
+               text[e] != '=' && text[e] != '<' && text[e] != '>' && text[e] != '`') {
           ++e;
         }
         if (e == v) return 0;
@@ -105,7 +107,8 @@ int html_block_start(std::string_view line, bool can_be_kind7) {
   for (std::string_view name : {"pre", "script", "style", "textarea"}) {
     if (equals_ignore_case(line, 1, name)) {
       std::size_t after = 1 + name.size();
-      if (after == line.size() || is_space_or_tab(line[after]) || line[after] == '>' || is_line_end(line[after])) {
+      if (after == line.size() || is_space_or_tab(line[after]) || line[after] == '>' ||
+          is_line_end(line[after])) {
         return 1;
       }
     }
@@ -135,7 +138,8 @@ int html_block_start(std::string_view line, bool can_be_kind7) {
       std::size_t tag_start = line[1] == '/' ? 2 : 1;
       for (std::string_view name : {"pre", "script", "style", "textarea"}) {
         std::size_t after = tag_start + name.size();
-        if (equals_ignore_case(line, tag_start, name) && (after >= line.size() || !is_tag_name_char(line[after]))) {
+        if (equals_ignore_case(line, tag_start, name) &&
+            (after >= line.size() || !is_tag_name_char(line[after]))) {
           return 0;
         }
       }
@@ -169,7 +173,8 @@ bool html_block_ends(int kind, std::string_view line) {
 namespace {
 
 // Finds `terminator` from `from`, remembering a failure so that later searches from further on fail fast.
-std::size_t find_memo(std::string_view text, std::size_t from, std::string_view terminator, std::size_t& no_end_after) {
+std::size_t find_memo(std::string_view text, std::size_t from, std::string_view terminator,
+                      std::size_t& no_end_after) {
   if (no_end_after != std::string_view::npos && from >= no_end_after) return std::string_view::npos;
   std::size_t found = text.find(terminator, from);
   if (found == std::string_view::npos) no_end_after = from;

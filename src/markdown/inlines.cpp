@@ -30,19 +30,25 @@ struct Delimiter {
 };
 
 struct Bracket {
-  NodeId node;          // the text node of `[` or `![`
-  std::size_t pos;      // content offset of `[` (or `!`)
+  NodeId node;      // the text node of `[` or `![`
+  std::size_t pos;  // content offset of `[` (or `!`)
   bool image;
   bool active;
   std::size_t delimiter_bottom;  // last delimiter when the bracket was pushed
 };
 
-bool is_email_atext(char c) { return is_ascii_alnum(c) || c == '+' || c == '-' || c == '.' || c == '_'; }
+bool is_email_atext(char c) {
+  return is_ascii_alnum(c) || c == '+' || c == '-' || c == '.' || c == '_';
+}
 
 class InlineParser {
  public:
   InlineParser(InlineContext& context, NodeId parent, const Content& content)
-      : ctx_(context), tree_(context.tree), nodes_(context.nodes), content_(content), text_(content.text),
+      : ctx_(context),
+        tree_(context.tree),
+        nodes_(context.nodes),
+        content_(content),
+        text_(content.text),
         parent_(parent) {
     base_ = static_cast<NodeId>(nodes_.size());
   }
@@ -218,7 +224,8 @@ void InlineParser::line_ending() {
     ++spaces;
   }
   if (tab) spaces = 0;
-  std::size_t after = pos_ + ((text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ? 2 : 1);
+  std::size_t after =
+      pos_ + ((text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ? 2 : 1);
   if (spaces >= 2) {
     flush_text(pos_ - spaces);
     append(NodeType::Break, pos_ - spaces, after);
@@ -287,17 +294,12 @@ void InlineParser::code_span() {
       inner.find_first_not_of(" \r\n") != npos) {
     std::size_t cut_front = (inner.substr(0, 2) == "\r\n") ? 2 : 1;
     std::size_t cut_back = (inner.size() >= 2 && inner.substr(inner.size() - 2) == "\r\n") ? 2 : 1;
-    if (cut_front + cut_back <= inner.size()) inner = inner.substr(cut_front, inner.size() - cut_front - cut_back);
+    if (cut_front + cut_back <= inner.size())
+      inner = inner.substr(cut_front, inner.size() - cut_front - cut_back);
   }
   if (inner.find('\0') != npos) {
     scratch_.clear();
-    for (char ch : inner) {
-      if (ch == '\0') {
-        scratch_.append("\xef\xbf\xbd");
-      } else {
-        scratch_.push_back(ch);
-      }
-    }
+    append_without_nul(scratch_, inner);
     nodes_[code].value = tree_.strings.save(scratch_);
   } else {
     nodes_[code].value = save(inner);
@@ -323,8 +325,8 @@ bool InlineParser::angle_autolink() {
   if (i < n && is_ascii_alpha(text_[i]) && scheme_end - i >= 2 && scheme_end - i <= 32 && scheme_end < n &&
       text_[scheme_end] == ':') {
     std::size_t j = scheme_end + 1;
-    while (j < n && text_[j] != '>' && text_[j] != '<' && !is_ascii_control(static_cast<unsigned char>(text_[j])) &&
-           text_[j] != ' ') {
+    while (j < n && text_[j] != '>' && text_[j] != '<' &&
+           !is_ascii_control(static_cast<unsigned char>(text_[j])) && text_[j] != ' ') {
       ++j;
     }
     if (j < n && text_[j] == '>') end = j;
@@ -332,7 +334,9 @@ bool InlineParser::angle_autolink() {
   if (end == npos) {
     // Email autolink.
     std::size_t j = i;
-    while (j < n && (is_ascii_alnum(text_[j]) || std::string_view(".!#$%&'*+/=?^_`{|}~-").find(text_[j]) != npos)) ++j;
+    while (j < n &&
+           (is_ascii_alnum(text_[j]) || std::string_view(".!#$%&'*+/=?^_`{|}~-").find(text_[j]) != npos))
+      ++j;
     if (j > i && j < n && text_[j] == '@') {
       std::size_t k = j + 1;
       bool ok = true;
@@ -396,8 +400,8 @@ bool InlineParser::literal_autolink() {
   int prefix = 0;  // 1: the url gets http://, 2: it gets mailto:
   if ((c == 'w' || c == 'W') && pos_ + 4 <= n && ascii_lower(text_[pos_ + 1]) == 'w' &&
       ascii_lower(text_[pos_ + 2]) == 'w' && text_[pos_ + 3] == '.' &&
-      (pos_ == 0 || is_whitespace(before) || before == '(' || before == '*' || before == '_' || before == '~' ||
-       before == '[' || before == ']')) {
+      (pos_ == 0 || is_whitespace(before) || before == '(' || before == '*' || before == '_' ||
+       before == '~' || before == '[' || before == ']')) {
     end = www_or_url_end(pos_ + 4);
     prefix = 1;
   } else if ((c == 'h' || c == 'H') && (pos_ == 0 || !is_ascii_alpha(before))) {
@@ -455,8 +459,18 @@ std::size_t InlineParser::trail_end(std::size_t i) const {
   while (i < n) {
     char c = text_[i];
     switch (c) {
-      case '!': case '"': case '\'': case ')': case '*': case ',': case '.': case ':': case ';': case '?':
-      case '_': case '~':
+      case '!':
+      case '"':
+      case '\'':
+      case ')':
+      case '*':
+      case ',':
+      case '.':
+      case ':':
+      case ';':
+      case '?':
+      case '_':
+      case '~':
         ++i;
         continue;
       case '&': {
@@ -535,7 +549,8 @@ std::size_t InlineParser::www_or_url_end(std::size_t domain_start) const {
     }
     if (is_whitespace(c)) break;
     std::size_t len = 1;
-    if (static_cast<unsigned char>(c) >= 0x80 && is_unicode_whitespace_code(decode_utf8(text_, i, len))) break;
+    if (static_cast<unsigned char>(c) >= 0x80 && is_unicode_whitespace_code(decode_utf8(text_, i, len)))
+      break;
     i += len;
   }
   return i;
@@ -599,7 +614,8 @@ bool InlineParser::footnote_call() {
 
 // If a call of a defined footnote (`[^label]`) starts at `at`, the position of its `]`; otherwise 0.
 std::size_t InlineParser::footnote_call_at(std::size_t at) const {
-  if (at + 2 >= text_.size() || text_[at] != '[' || text_[at + 1] != '^' || ctx_.footnote_labels.empty()) return 0;
+  if (at + 2 >= text_.size() || text_[at] != '[' || text_[at + 1] != '^' || ctx_.footnote_labels.empty())
+    return 0;
   std::size_t i = at + 2;
   while (i < text_.size() && i - at < 1001) {
     char c = text_[i];
@@ -678,7 +694,8 @@ void InlineParser::close_bracket() {
     result = make(type, opener.pos, end);
     set_url(result, save_unescaped(tree_, text_.substr(dest_start, dest_end - dest_start), scratch_));
     if (has_title) {
-      std::string_view title = save_unescaped(tree_, text_.substr(title_start, title_end - title_start), scratch_);
+      std::string_view title =
+          save_unescaped(tree_, text_.substr(title_start, title_end - title_start), scratch_);
       details_of(tree_, nodes_, result).title = title;
     }
   } else {
@@ -788,7 +805,9 @@ void InlineParser::remove_delimiter(std::size_t index) {
   }
 }
 
-int char_slot(char ch) { return ch == '*' ? 0 : ch == '_' ? 1 : 2; }
+int char_slot(char ch) {
+  return ch == '*' ? 0 : ch == '_' ? 1 : 2;
+}
 
 void InlineParser::process_emphasis(std::size_t bottom) {
   // openers_bottom[char][closer length % 3][closer can open]: below it no opener can match.
@@ -934,8 +953,7 @@ void InlineParser::finish() {
     if (node.value.data() != nullptr) continue;
     NodeId last = id;
     bool contiguous = true;
-    while (nodes_[last].next_sibling != kNoNode &&
-           nodes_[nodes_[last].next_sibling].type == NodeType::Text) {
+    while (nodes_[last].next_sibling != kNoNode && nodes_[nodes_[last].next_sibling].type == NodeType::Text) {
       NodeId next = nodes_[last].next_sibling;
       if (cstart(next) != cend(last)) contiguous = false;
       last = next;
@@ -1042,8 +1060,12 @@ void InlineParser::link_literals_in_text() {
 
 namespace {
 
-bool is_word(char c) { return is_ascii_alnum(c) || c == '_'; }
-bool is_domain_char(char c) { return is_word(c) || c == '-' || c == '.'; }
+bool is_word(char c) {
+  return is_ascii_alnum(c) || c == '_';
+}
+bool is_domain_char(char c) {
+  return is_word(c) || c == '-' || c == '.';
+}
 
 // Whether the character before `i` lets a literal start at `i`: the start, whitespace or punctuation.
 bool boundary_before(std::string_view v, std::size_t i) {
@@ -1091,8 +1113,8 @@ void InlineParser::split_literals(NodeId text) {
   std::size_t i = 0;
   while (i < n) {
     char c = v[i];
-    bool www = (c == 'w' || c == 'W') && i + 3 < n && ascii_lower(v[i + 1]) == 'w' && ascii_lower(v[i + 2]) == 'w' &&
-               v[i + 3] == '.';
+    bool www = (c == 'w' || c == 'W') && i + 3 < n && ascii_lower(v[i + 1]) == 'w' &&
+               ascii_lower(v[i + 2]) == 'w' && v[i + 3] == '.';
     std::size_t scheme = 0;
     if (c == 'h' || c == 'H') {
       auto lower_is = [&](std::string_view word) {
@@ -1109,13 +1131,16 @@ void InlineParser::split_literals(NodeId text) {
       std::size_t domain_end = www ? i + 3 : domain_start;
       while (domain_end < n && is_domain_char(v[domain_end])) ++domain_end;
       std::size_t path_end = domain_end;
-      while (path_end < n && v[path_end] != ' ' && v[path_end] != '\t' && v[path_end] != '\r' && v[path_end] != '\n') {
+      while (path_end < n && v[path_end] != ' ' && v[path_end] != '\t' && v[path_end] != '\r' &&
+             v[path_end] != '\n') {
         ++path_end;
       }
-      if (domain_end > domain_start + (www ? 3 : 0) && correct_domain(v.substr(domain_start, domain_end - domain_start))) {
+      if (domain_end > domain_start + (www ? 3 : 0) &&
+          correct_domain(v.substr(domain_start, domain_end - domain_start))) {
         // Trailing punctuation is not part of the link, except ')' that close parentheses opened in it.
         std::size_t url_end = path_end;
-        while (url_end > domain_start && std::string_view("!\"&'),.:;<>?]}").find(v[url_end - 1]) != std::string_view::npos) {
+        while (url_end > domain_start &&
+               std::string_view("!\"&'),.:;<>?]}").find(v[url_end - 1]) != std::string_view::npos) {
           --url_end;
         }
         if (open_before.empty()) {
@@ -1165,7 +1190,8 @@ void InlineParser::split_literals(NodeId text) {
       }
       if (run_end <= j) {
         run_end = j;
-        while (run_end < piece.end && (is_word(v[run_end]) || v[run_end] == '-' || v[run_end] == '.' || v[run_end] == '+')) {
+        while (run_end < piece.end &&
+               (is_word(v[run_end]) || v[run_end] == '-' || v[run_end] == '.' || v[run_end] == '+')) {
           ++run_end;
         }
       }

@@ -17,7 +17,8 @@ std::size_t scan_link_label(std::string_view text, std::size_t pos) {
       return has_content ? i + 1 : npos;
     }
     if (c == '[') return npos;
-    if (c == '\\' && i + 1 < text.size() && (text[i + 1] == '[' || text[i + 1] == ']' || text[i + 1] == '\\')) {
+    if (c == '\\' && i + 1 < text.size() &&
+        (text[i + 1] == '[' || text[i + 1] == ']' || text[i + 1] == '\\')) {
       has_content = true;
       i += 2;
       continue;

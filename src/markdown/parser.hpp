@@ -28,30 +28,30 @@ enum class NodeType : std::uint8_t {
   Root,
   // Blocks.
   Paragraph,
-  Heading,        // depth; ATX or setext
+  Heading,  // depth; ATX or setext
   ThematicBreak,
   Blockquote,
-  List,           // ordered, start, spread
-  ListItem,       // spread, checked
-  Code,           // lang, meta, value; fenced or indented
-  Html,           // value: the raw HTML (one node per HTML block, per inline tag or comment)
-  Definition,     // label, url, title
+  List,                // ordered, start, spread
+  ListItem,            // spread, checked
+  Code,                // lang, meta, value; fenced or indented
+  Html,                // value: the raw HTML (one node per HTML block, per inline tag or comment)
+  Definition,          // label, url, title
   FootnoteDefinition,  // label
-  Table,          // align
+  Table,               // align
   TableRow,
   TableCell,
-  Yaml,           // value: the frontmatter text between the fences
+  Yaml,  // value: the frontmatter text between the fences
   // Inlines.
-  Text,           // value
+  Text,  // value
   Emphasis,
   Strong,
   Delete,
-  InlineCode,     // value
+  InlineCode,  // value
   Break,
-  Link,           // url, title
-  Image,          // url, title, alt
-  LinkReference,  // label, reference_type
-  ImageReference, // label, reference_type, alt
+  Link,               // url, title
+  Image,              // url, title, alt
+  LinkReference,      // label, reference_type
+  ImageReference,     // label, reference_type, alt
   FootnoteReference,  // label
 };
 
@@ -70,12 +70,12 @@ struct NodeDetails {
   std::string_view url;                   // Link, Image, Definition
   std::optional<std::string_view> title;  // Link, Image, Definition
   std::string_view alt;                   // Image, ImageReference: plain text of the description
-  std::string_view label;                 // references and definitions: the label (escapes and references decoded)
-  std::string_view identifier;            // references and definitions: normalize_label() of the label as
-                                          // written; a reference matches the first definition with it
-  std::optional<std::string_view> lang;   // Code: first word of the info string
-  std::optional<std::string_view> meta;   // Code: rest of the info string
-  std::vector<Align> align;               // Table: one entry per column
+  std::string_view label;       // references and definitions: the label (escapes and references decoded)
+  std::string_view identifier;  // references and definitions: normalize_label() of the label as
+                                // written; a reference matches the first definition with it
+  std::optional<std::string_view> lang;  // Code: first word of the info string
+  std::optional<std::string_view> meta;  // Code: rest of the info string
+  std::vector<Align> align;              // Table: one entry per column
 };
 
 inline constexpr std::uint32_t kNoDetails = 0xffffffffu;
@@ -85,21 +85,21 @@ inline constexpr std::uint32_t kNoDetails = 0xffffffffu;
 struct Node {
   NodeType type = NodeType::Root;
   ReferenceType reference_type = ReferenceType::None;  // LinkReference, ImageReference
-  std::uint8_t depth = 0;             // Heading: 1-6
-  bool ordered = false;               // List
-  bool spread = false;                // List, ListItem: mdast's spread (blank lines between items or children)
-  bool loose = false;                 // List: CommonMark's looseness (paragraphs rendered with <p>)
-  std::optional<bool> checked;        // ListItem: task list state
-  std::uint32_t start = 0;            // first byte of the node in the source
-  std::uint32_t end = 0;              // one past its last byte
+  std::uint8_t depth = 0;                              // Heading: 1-6
+  bool ordered = false;                                // List
+  bool spread = false;          // List, ListItem: mdast's spread (blank lines between items or children)
+  bool loose = false;           // List: CommonMark's looseness (paragraphs rendered with <p>)
+  std::optional<bool> checked;  // ListItem: task list state
+  std::uint32_t start = 0;      // first byte of the node in the source
+  std::uint32_t end = 0;        // one past its last byte
   NodeId parent = kNoNode;
   NodeId first_child = kNoNode;
   NodeId last_child = kNoNode;
   NodeId next_sibling = kNoNode;
   NodeId prev_sibling = kNoNode;
-  std::uint32_t start_number = 0;     // List: the first item's number when ordered
-  std::uint32_t details = kNoDetails; // index into Tree::details, when the node has such fields
-  std::string_view value;             // Text, Code, Html, InlineCode, Yaml
+  std::uint32_t start_number = 0;      // List: the first item's number when ordered
+  std::uint32_t details = kNoDetails;  // index into Tree::details, when the node has such fields
+  std::string_view value;              // Text, Code, Html, InlineCode, Yaml
 };
 
 // Owns the strings that node values point into (decoded text, the copy of the source).
@@ -162,7 +162,9 @@ struct Tree {
   // The children of `id` in order: `for (NodeId child : tree.children(id))`.
   ChildRange children(NodeId id) const { return {&nodes, nodes[id].first_child}; }
   // The source text a node covers.
-  std::string_view text(NodeId id) const { return source.substr(nodes[id].start, nodes[id].end - nodes[id].start); }
+  std::string_view text(NodeId id) const {
+    return source.substr(nodes[id].start, nodes[id].end - nodes[id].start);
+  }
 };
 
 // Parses a whole Markdown file. Never fails: every input, valid UTF-8 or not, gives a tree.

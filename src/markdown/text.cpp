@@ -36,14 +36,28 @@ static bool in_ranges(const CodeRange* ranges, std::size_t count, std::uint32_t 
   return code >= it->first && code <= it->last;
 }
 
-bool is_unicode_punctuation(std::uint32_t code) { return in_ranges(kPunctuation, kPunctuationCount, code); }
+bool is_unicode_punctuation(std::uint32_t code) {
+  return in_ranges(kPunctuation, kPunctuationCount, code);
+}
 
 bool is_unicode_whitespace_code(std::uint32_t code) {
   // Space separators, the ASCII whitespace, and the line and paragraph separators and the byte-order mark
   // (which the parsers test data comes from also count).
   switch (code) {
-    case '\t': case '\n': case '\v': case '\f': case '\r': case ' ': case 0xa0: case 0x1680: case 0x2028:
-    case 0x2029: case 0x202f: case 0x205f: case 0x3000: case 0xfeff:
+    case '\t':
+    case '\n':
+    case '\v':
+    case '\f':
+    case '\r':
+    case ' ':
+    case 0xa0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202f:
+    case 0x205f:
+    case 0x3000:
+    case 0xfeff:
       return true;
     default:
       return code >= 0x2000 && code <= 0x200a;
@@ -146,8 +160,8 @@ std::size_t decode_entity(std::string_view text, std::size_t pos, std::string& o
     if (i == digits_start || i >= text.size() || text[i] != ';') return 0;
     // Controls, surrogates and noncharacters become U+FFFD, as browsers do.
     if (code < 9 || code == 11 || (code > 13 && code < 32) || (code > 126 && code < 160) ||
-        (code >= 0xd800 && code <= 0xdfff) || (code >= 0xfdd0 && code <= 0xfdef) || (code & 0xfffe) == 0xfffe ||
-        code > 0x10ffff) {
+        (code >= 0xd800 && code <= 0xdfff) || (code >= 0xfdd0 && code <= 0xfdef) ||
+        (code & 0xfffe) == 0xfffe || code > 0x10ffff) {
       code = 0xfffd;
     }
     append_utf8(out, code);
@@ -185,6 +199,17 @@ void append_unescaped(std::string& out, std::string_view text) {
       out.append(text.substr(i, run - i));
       i = run;
     }
+  }
+}
+
+void append_without_nul(std::string& out, std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t nul = text.find('\0', i);
+    if (nul == std::string_view::npos) nul = text.size();
+    out.append(text.substr(i, nul - i));
+    if (nul < text.size()) out.append("\xef\xbf\xbd");
+    i = nul + 1;
   }
 }
 

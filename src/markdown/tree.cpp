@@ -27,32 +27,58 @@ std::string_view StringStore::save(std::string_view text) {
 
 std::string_view type_name(NodeType type) {
   switch (type) {
-    case NodeType::Root: return "root";
-    case NodeType::Paragraph: return "paragraph";
-    case NodeType::Heading: return "heading";
-    case NodeType::ThematicBreak: return "thematicBreak";
-    case NodeType::Blockquote: return "blockquote";
-    case NodeType::List: return "list";
-    case NodeType::ListItem: return "listItem";
-    case NodeType::Code: return "code";
-    case NodeType::Html: return "html";
-    case NodeType::Definition: return "definition";
-    case NodeType::FootnoteDefinition: return "footnoteDefinition";
-    case NodeType::Table: return "table";
-    case NodeType::TableRow: return "tableRow";
-    case NodeType::TableCell: return "tableCell";
-    case NodeType::Yaml: return "yaml";
-    case NodeType::Text: return "text";
-    case NodeType::Emphasis: return "emphasis";
-    case NodeType::Strong: return "strong";
-    case NodeType::Delete: return "delete";
-    case NodeType::InlineCode: return "inlineCode";
-    case NodeType::Break: return "break";
-    case NodeType::Link: return "link";
-    case NodeType::Image: return "image";
-    case NodeType::LinkReference: return "linkReference";
-    case NodeType::ImageReference: return "imageReference";
-    case NodeType::FootnoteReference: return "footnoteReference";
+    case NodeType::Root:
+      return "root";
+    case NodeType::Paragraph:
+      return "paragraph";
+    case NodeType::Heading:
+      return "heading";
+    case NodeType::ThematicBreak:
+      return "thematicBreak";
+    case NodeType::Blockquote:
+      return "blockquote";
+    case NodeType::List:
+      return "list";
+    case NodeType::ListItem:
+      return "listItem";
+    case NodeType::Code:
+      return "code";
+    case NodeType::Html:
+      return "html";
+    case NodeType::Definition:
+      return "definition";
+    case NodeType::FootnoteDefinition:
+      return "footnoteDefinition";
+    case NodeType::Table:
+      return "table";
+    case NodeType::TableRow:
+      return "tableRow";
+    case NodeType::TableCell:
+      return "tableCell";
+    case NodeType::Yaml:
+      return "yaml";
+    case NodeType::Text:
+      return "text";
+    case NodeType::Emphasis:
+      return "emphasis";
+    case NodeType::Strong:
+      return "strong";
+    case NodeType::Delete:
+      return "delete";
+    case NodeType::InlineCode:
+      return "inlineCode";
+    case NodeType::Break:
+      return "break";
+    case NodeType::Link:
+      return "link";
+    case NodeType::Image:
+      return "image";
+    case NodeType::LinkReference:
+      return "linkReference";
+    case NodeType::ImageReference:
+      return "imageReference";
+    case NodeType::FootnoteReference:
+      return "footnoteReference";
   }
   return "unknown";
 }

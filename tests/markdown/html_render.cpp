@@ -19,7 +19,8 @@ class Renderer {
   explicit Renderer(const Tree& tree) : tree_(tree) {
     for (std::size_t id = 0; id < tree.nodes.size(); ++id) {
       const NodeDetails& d = tree.details_of(static_cast<NodeId>(id));
-      if (tree.nodes[id].type == NodeType::Definition) definitions_.emplace(d.identifier, Definition{d.url, d.title});
+      if (tree.nodes[id].type == NodeType::Definition)
+        definitions_.emplace(d.identifier, Definition{d.url, d.title});
     }
   }
 
@@ -36,11 +37,20 @@ class Renderer {
   void escape(std::string_view text) {
     for (char c : text) {
       switch (c) {
-        case '&': out_ += "&amp;"; break;
-        case '<': out_ += "&lt;"; break;
-        case '>': out_ += "&gt;"; break;
-        case '"': out_ += "&quot;"; break;
-        default: out_.push_back(c);
+        case '&':
+          out_ += "&amp;";
+          break;
+        case '<':
+          out_ += "&lt;";
+          break;
+        case '>':
+          out_ += "&gt;";
+          break;
+        case '"':
+          out_ += "&quot;";
+          break;
+        default:
+          out_.push_back(c);
       }
     }
   }
@@ -312,12 +322,14 @@ class Renderer {
 
 bool is_block_tag(std::string_view name) {
   static const std::string_view kBlocks[] = {
-      "address", "article", "aside", "blockquote", "body", "caption", "center", "col", "colgroup", "dd",
-      "details", "dialog", "dir", "div", "dl", "dt", "fieldset", "figcaption", "figure", "footer", "form",
-      "frame", "frameset", "h1", "h2", "h3", "h4", "h5", "h6", "head", "header", "hr", "html", "iframe",
-      "legend", "li", "link", "main", "menu", "menuitem", "meta", "nav", "noframes", "ol", "optgroup",
-      "option", "p", "param", "pre", "section", "source", "title", "summary", "table", "tbody", "td",
-      "tfoot", "th", "thead", "title", "tr", "track", "ul"};
+      "address",  "article",    "aside",    "blockquote", "body",     "caption", "center",   "col",
+      "colgroup", "dd",         "details",  "dialog",     "dir",      "div",     "dl",       "dt",
+      "fieldset", "figcaption", "figure",   "footer",     "form",     "frame",   "frameset", "h1",
+      "h2",       "h3",         "h4",       "h5",         "h6",       "head",    "header",   "hr",
+      "html",     "iframe",     "legend",   "li",         "link",     "main",    "menu",     "menuitem",
+      "meta",     "nav",        "noframes", "ol",         "optgroup", "option",  "p",        "param",
+      "pre",      "section",    "source",   "title",      "summary",  "table",   "tbody",    "td",
+      "tfoot",    "th",         "thead",    "title",      "tr",       "track",   "ul"};
   for (std::string_view b : kBlocks) {
     if (b == name) return true;
   }
@@ -326,7 +338,9 @@ bool is_block_tag(std::string_view name) {
 
 }  // namespace
 
-std::string render_html(const Tree& tree) { return Renderer(tree).run(); }
+std::string render_html(const Tree& tree) {
+  return Renderer(tree).run();
+}
 
 std::string normalize_html(std::string_view html) {
   // Split into tags and text; lower-case tag names, sort attributes; collapse whitespace in text outside

@@ -23,7 +23,9 @@ std::string read(const std::string& path) {
   return text.str();
 }
 
-std::string data_path(const std::string& name) { return std::string(TOVIK_MARKDOWN_TEST_DATA) + "/" + name; }
+std::string data_path(const std::string& name) {
+  return std::string(TOVIK_MARKDOWN_TEST_DATA) + "/" + name;
+}
 
 std::vector<Json> read_lines(const std::string& name) {
   std::vector<Json> out;
@@ -46,7 +48,8 @@ std::string difference(const Json& oracle, const Json& ours, const std::string& 
   for (const auto& [key, value] : oracle.items()) {
     if (key == "type" || key == "span" || key == "children") continue;
     if (!ours.contains(key) || ours[key] != value) {
-      return here + ": " + key + " " + value.dump() + " != " + (ours.contains(key) ? ours[key].dump() : "missing");
+      return here + ": " + key + " " + value.dump() +
+             " != " + (ours.contains(key) ? ours[key].dump() : "missing");
     }
   }
   const Json empty = Json::array();
@@ -56,14 +59,16 @@ std::string difference(const Json& oracle, const Json& ours, const std::string& 
     std::string d = difference(a[i], b[i], here + "[" + std::to_string(i) + "]");
     if (!d.empty()) return d;
   }
-  if (a.size() != b.size()) return here + ": " + std::to_string(a.size()) + " != " + std::to_string(b.size()) + " children";
+  if (a.size() != b.size())
+    return here + ": " + std::to_string(a.size()) + " != " + std::to_string(b.size()) + " children";
   return "";
 }
 
 // Examples where our tree knowingly differs from the oracle's.
 const std::map<std::string, std::string> kKnownDifferences = {
-    {"215", "a setext heading right after a definition: the oracle starts the heading at the definition "
-            "(the paragraph's first line); ours starts at the heading's own text"},
+    {"215",
+     "a setext heading right after a definition: the oracle starts the heading at the definition "
+     "(the paragraph's first line); ours starts at the heading's own text"},
 };
 
 TEST(OracleTrees, Examples) {
@@ -71,7 +76,8 @@ TEST(OracleTrees, Examples) {
   for (const auto& e : Json::parse(read(data_path("commonmark.json")))) {
     markdown[std::to_string(int(e["example"]))] = e["markdown"];
   }
-  for (const auto& e : Json::parse(read(data_path("gfm.json")))) markdown["gfm:" + std::string(e["id"])] = e["markdown"];
+  for (const auto& e : Json::parse(read(data_path("gfm.json"))))
+    markdown["gfm:" + std::string(e["id"])] = e["markdown"];
   std::vector<Json> oracle = read_lines("oracle_examples.jsonl");
   ASSERT_EQ(oracle.size(), markdown.size());
   int identical = 0;
@@ -82,7 +88,8 @@ TEST(OracleTrees, Examples) {
     std::string diff = difference(entry["tree"], ours, "");
     if (diff.empty()) {
       ++identical;
-      EXPECT_EQ(kKnownDifferences.count(id), 0u) << "example " << id << " now agrees; drop its known difference";
+      EXPECT_EQ(kKnownDifferences.count(id), 0u)
+          << "example " << id << " now agrees; drop its known difference";
     } else if (kKnownDifferences.count(id) == 0) {
       ADD_FAILURE() << "example " << id << ": " << diff << "\n" << markdown[id];
     }

@@ -84,19 +84,20 @@ INSTANTIATE_TEST_SUITE_P(
                       SpanCase{"[^n]: note\n\n[^n]\n", NodeType::FootnoteDefinition, "[^n]: note"},
                       SpanCase{"- [x] done\n", NodeType::Paragraph, "done"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Inlines, NodeSpans,
-    ::testing::Values(SpanCase{"a **b** c\n", NodeType::Strong, "**b**"},
-                      SpanCase{"a ``b ` c`` d\n", NodeType::InlineCode, "``b ` c``"},
-                      SpanCase{"a  \nb\n", NodeType::Break, "  \n"},
-                      SpanCase{"a\\\nb\n", NodeType::Break, "\\\n"},
-                      SpanCase{"a <b x=\"1\"> c\n", NodeType::Html, "<b x=\"1\">"},
-                      SpanCase{"[t](/u \"x\") z\n", NodeType::Link, "[t](/u \"x\")"},
-                      SpanCase{"see www.example.com/a.\n", NodeType::Link, "www.example.com/a"},
-                      SpanCase{"x ![alt](i.png)\n", NodeType::Image, "![alt](i.png)"},
-                      SpanCase{"[r][]\n\n[r]: /u\n", NodeType::LinkReference, "[r][]"},
-                      SpanCase{"~~gone~~\n", NodeType::Delete, "~~gone~~"},
-                      SpanCase{"one\ntwo &amp; \\*three\\*\n", NodeType::Text, "one\ntwo &amp; \\*three\\*"}));
+INSTANTIATE_TEST_SUITE_P(Inlines, NodeSpans,
+                         ::testing::Values(SpanCase{"a **b** c\n", NodeType::Strong, "**b**"},
+                                           SpanCase{"a ``b ` c`` d\n", NodeType::InlineCode, "``b ` c``"},
+                                           SpanCase{"a  \nb\n", NodeType::Break, "  \n"},
+                                           SpanCase{"a\\\nb\n", NodeType::Break, "\\\n"},
+                                           SpanCase{"a <b x=\"1\"> c\n", NodeType::Html, "<b x=\"1\">"},
+                                           SpanCase{"[t](/u \"x\") z\n", NodeType::Link, "[t](/u \"x\")"},
+                                           SpanCase{"see www.example.com/a.\n", NodeType::Link,
+                                                    "www.example.com/a"},
+                                           SpanCase{"x ![alt](i.png)\n", NodeType::Image, "![alt](i.png)"},
+                                           SpanCase{"[r][]\n\n[r]: /u\n", NodeType::LinkReference, "[r][]"},
+                                           SpanCase{"~~gone~~\n", NodeType::Delete, "~~gone~~"},
+                                           SpanCase{"one\ntwo &amp; \\*three\\*\n", NodeType::Text,
+                                                    "one\ntwo &amp; \\*three\\*"}));
 
 TEST(ParserOffsets, CountTheByteOrderMarkAndMultibyteText) {
   Tree tree = parse("\xef\xbb\xbf# Ünïcödé\n");
@@ -129,7 +130,8 @@ TEST(ParserValues, TextMergesAcrossSoftBreaksAndDecodes) {
 }
 
 TEST(ParserValues, CodeAndHtmlKeepTheirText) {
-  Tree tree = parse("```rust  title=\"a b\"\nfn main() {}\n  x\n```\n\n    indented\n      more\n\n<!-- c -->\n");
+  Tree tree =
+      parse("```rust  title=\"a b\"\nfn main() {}\n  x\n```\n\n    indented\n      more\n\n<!-- c -->\n");
   std::vector<NodeId> codes = find_all(tree, NodeType::Code);
   ASSERT_EQ(codes.size(), 2u);
   EXPECT_EQ(tree.details_of(codes[0]).lang, "rust");
@@ -143,7 +145,9 @@ TEST(ParserValues, CodeAndHtmlKeepTheirText) {
 TEST(ParserValues, NulBecomesReplacementCharacter) {
   std::string source("a\0b `c\0` d\n", 11);
   Tree tree = parse(source);
-  EXPECT_EQ(tree.nodes[find_first(tree, NodeType::Text)].value, "a\xef\xbf\xbd" "b ");
+  EXPECT_EQ(tree.nodes[find_first(tree, NodeType::Text)].value,
+            "a\xef\xbf\xbd"
+            "b ");
   EXPECT_EQ(tree.nodes[find_first(tree, NodeType::InlineCode)].value, "c\xef\xbf\xbd");
   EXPECT_EQ(tree.nodes[kRoot].end, source.size());
 }
@@ -188,13 +192,15 @@ TEST_P(Frontmatter, OnlyAtTheVeryStart) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Frontmatter,
-    ::testing::Values(FrontmatterCase{"---\nkind: howto\n---\n# T\n", true, "kind: howto", "---\nkind: howto\n---"},
+    ::testing::Values(FrontmatterCase{"---\nkind: howto\n---\n# T\n", true, "kind: howto",
+                                      "---\nkind: howto\n---"},
                       FrontmatterCase{"\xef\xbb\xbf---\na: 1\n---\n", true, "a: 1", "---\na: 1\n---"},
-                      FrontmatterCase{"---\r\na: 1\r\nb: 2\r\n---\r\nx\r\n", true, "a: 1\r\nb: 2", "---\r\na: 1\r\nb: 2\r\n---"},
+                      FrontmatterCase{"---\r\na: 1\r\nb: 2\r\n---\r\nx\r\n", true, "a: 1\r\nb: 2",
+                                      "---\r\na: 1\r\nb: 2\r\n---"},
                       FrontmatterCase{"---\n---\n", true, "", "---\n---"},
-                      FrontmatterCase{"---\ntitle: x\n", false, "", ""},            // never closed
-                      FrontmatterCase{"--- \na: 1\n---\n", false, "", ""},          // first line is not exactly ---
-                      FrontmatterCase{"\n---\na: 1\n---\n", false, "", ""},         // not on the first line
+                      FrontmatterCase{"---\ntitle: x\n", false, "", ""},     // never closed
+                      FrontmatterCase{"--- \na: 1\n---\n", false, "", ""},   // first line is not exactly ---
+                      FrontmatterCase{"\n---\na: 1\n---\n", false, "", ""},  // not on the first line
                       FrontmatterCase{"# T\n\n---\na: 1\n---\n", false, "", ""}));
 
 TEST(ParserFrontmatter, UnclosedFenceIsABreak) {

@@ -24,7 +24,10 @@ nlohmann::json load(const std::string& name) {
 bool renders_as(const std::string& markdown, const std::string& expected, const std::string& name) {
   std::string actual = render_html(parse(markdown));
   if (normalize_html(actual) == normalize_html(expected)) return true;
-  ADD_FAILURE() << name << "\n--- markdown\n" << markdown << "--- expected\n" << expected << "--- actual\n" << actual;
+  ADD_FAILURE() << name << "\n--- markdown\n"
+                << markdown << "--- expected\n"
+                << expected << "--- actual\n"
+                << actual;
   return false;
 }
 
@@ -52,11 +55,12 @@ TEST(CommonMarkExamples, AllPass) {
           << "example " << e["example"] << " now passes; drop its exception";
       continue;
     }
-    std::string name = "example " + std::to_string(int(e["example"])) + " (" + std::string(e["section"]) + ")";
+    std::string name =
+        "example " + std::to_string(int(e["example"])) + " (" + std::string(e["section"]) + ")";
     if (renders_as(e["markdown"], e["html"], name)) ++passed;
   }
-  std::printf("CommonMark examples: %d passed, %zu exceptions, of %zu\n", passed, kCommonMarkExceptions.size(),
-              examples.size());
+  std::printf("CommonMark examples: %d passed, %zu exceptions, of %zu\n", passed,
+              kCommonMarkExceptions.size(), examples.size());
 }
 
 // GFM examples that a tree cannot be judged by from HTML alone.

@@ -37,9 +37,12 @@ bool has_children(NodeType type) {
 
 std::string_view reference_name(ReferenceType type) {
   switch (type) {
-    case ReferenceType::Full: return "full";
-    case ReferenceType::Collapsed: return "collapsed";
-    default: return "shortcut";
+    case ReferenceType::Full:
+      return "full";
+    case ReferenceType::Collapsed:
+      return "collapsed";
+    default:
+      return "shortcut";
   }
 }
 
@@ -108,10 +111,18 @@ Json fields(const Tree& tree, NodeId id) {
       Json align = Json::array();
       for (Align a : d.align) {
         switch (a) {
-          case Align::Left: align.push_back("left"); break;
-          case Align::Right: align.push_back("right"); break;
-          case Align::Center: align.push_back("center"); break;
-          default: align.push_back(nullptr); break;
+          case Align::Left:
+            align.push_back("left");
+            break;
+          case Align::Right:
+            align.push_back("right");
+            break;
+          case Align::Center:
+            align.push_back("center");
+            break;
+          default:
+            align.push_back(nullptr);
+            break;
         }
       }
       out["align"] = align;
