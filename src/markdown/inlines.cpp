@@ -1110,6 +1110,8 @@ void InlineParser::split_literals(NodeId text) {
   // Parentheses before each position, for the balance of a trailing ')'.
   std::vector<std::uint32_t> open_before, close_before;
   std::size_t from = 0;  // start of the text not yet split off
+  std::size_t run_domain_end = 0, run_same_until = 0, path_end = 0;
+  bool run_domain_ok = false;
   std::size_t i = 0;
   while (i < n) {
     char c = v[i];
@@ -1128,15 +1130,30 @@ void InlineParser::split_literals(NodeId text) {
     }
     if ((www || scheme != 0) && boundary_before(v, i)) {
       std::size_t domain_start = www ? i : i + scheme;
-      std::size_t domain_end = www ? i + 3 : domain_start;
-      while (domain_end < n && is_domain_char(v[domain_end])) ++domain_end;
-      std::size_t path_end = domain_end;
-      while (path_end < n && v[path_end] != ' ' && v[path_end] != '\t' && v[path_end] != '\r' &&
-             v[path_end] != '\n') {
-        ++path_end;
+      // Candidates inside one run share the run's end and the verdict on its domain: both are kept,
+      // so a long run full of candidates is scanned once.
+      if (domain_start >= run_domain_end) {
+        run_domain_end = www ? i + 3 : domain_start;
+        while (run_domain_end < n && is_domain_char(v[run_domain_end])) ++run_domain_end;
+        std::string_view domain = v.substr(domain_start, run_domain_end - domain_start);
+        run_domain_ok = correct_domain(domain);
+        // Starts up to the second-to-last dot see the same last two labels, hence the same verdict.
+        std::size_t last_dot = domain.rfind('.');
+        std::size_t prev_dot = last_dot == std::string_view::npos || last_dot == 0 ? std::string_view::npos
+                                                                                   : domain.rfind('.', last_dot - 1);
+        run_same_until = domain_start + (prev_dot == std::string_view::npos ? 0 : prev_dot);
+      } else if (domain_start > run_same_until) {
+        run_domain_ok = correct_domain(v.substr(domain_start, run_domain_end - domain_start));
       }
-      if (domain_end > domain_start + (www ? 3 : 0) &&
-          correct_domain(v.substr(domain_start, domain_end - domain_start))) {
+      std::size_t domain_end = run_domain_end;
+      if (domain_end > domain_start + (www ? 3 : 0) && run_domain_ok) {
+        if (path_end <= domain_end) {
+          path_end = domain_end;
+          while (path_end < n && v[path_end] != ' ' && v[path_end] != '\t' && v[path_end] != '\r' &&
+                 v[path_end] != '\n') {
+            ++path_end;
+          }
+        }
         // Trailing punctuation is not part of the link, except ')' that close parentheses opened in it.
         std::size_t url_end = path_end;
         while (url_end > domain_start &&
@@ -1182,6 +1199,8 @@ void InlineParser::split_literals(NodeId text) {
     std::size_t rest = piece.start;
     std::size_t j = piece.start;
     std::size_t run_end = piece.start;  // end of the atext run that j is in (cached across candidates)
+    std::size_t label_at = std::string_view::npos, label_end = 0;  // the '@' whose domain was read, its end
+    bool label_ok = false;
     while (j < piece.end) {
       bool atext = is_word(v[j]) || v[j] == '-' || v[j] == '.' || v[j] == '+';
       if (!atext || !(j == piece.start || (boundary_before(v, j) && v[j - 1] != '/'))) {
@@ -1199,7 +1218,19 @@ void InlineParser::split_literals(NodeId text) {
         j = run_end;
         continue;
       }
-      // The domain: labels of [-A-Za-z0-9_] joined by single dots, at least two of them.
+      // The domain: labels of [-A-Za-z0-9_] joined by single dots, at least two of them. Every candidate
+      // of one run shares it, so it is read once.
+      if (label_at == run_end) {
+        if (!label_ok) {
+          ++j;
+          continue;
+        }
+        if (j > rest) split.push_back({rest, j, false, 0});
+        split.push_back({j, label_end, true, 2});
+        rest = j = label_end;
+        continue;
+      }
+      label_at = run_end;
       std::size_t k = run_end + 1;
       std::size_t label_start = k;
       int labels = 0;
@@ -1217,7 +1248,9 @@ void InlineParser::split_literals(NodeId text) {
         break;
       }
       char last = end > label_start ? v[end - 1] : '-';
-      if (labels < 2 || last == '-' || last == '_' || is_ascii_digit(last)) {
+      label_end = end;
+      label_ok = !(labels < 2 || last == '-' || last == '_' || is_ascii_digit(last));
+      if (!label_ok) {
         ++j;
         continue;
       }
