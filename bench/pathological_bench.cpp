@@ -85,6 +85,10 @@ const std::vector<Case>& cases() {
        [](std::size_t n) { return repeat("&aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa &#99999999 ", n); }},
       {"autolink_literals",
        [](std::size_t n) { return repeat("www.a_b.c_d.e_ http://x.y/(((( a@b.c_ ", n); }},
+      // Text inside emphasis goes through the second literal pass.
+      {"literals_in_emphasis", [](std::size_t n) { return "*" + repeat("http://_www.a_.", n) + "*"; }},
+      {"email_candidates",
+       [](std::size_t n) { return "*" + repeat("a.", n / 2) + "@" + repeat("b.", n / 2) + "1*"; }},
       {"deep_blockquotes", [](std::size_t n) { return repeat("> ", n / 2) + "a\n"; }},
       {"deep_lists", [](std::size_t n) { return repeat("- ", n / 2) + "a\n"; }},
       {"indented_lists", deep_lists},
