@@ -31,6 +31,12 @@ std::string nest(const std::string& open, const std::string& middle, const std::
   return out;
 }
 
+std::string emphasized(std::string text) {
+  text.insert(text.begin(), '*');
+  text.push_back('*');
+  return text;
+}
+
 std::string link_definitions(std::size_t size) {
   std::string out;
   for (std::size_t i = 0; out.size() < size / 2; ++i)
@@ -86,9 +92,9 @@ const std::vector<Case>& cases() {
       {"autolink_literals",
        [](std::size_t n) { return repeat("www.a_b.c_d.e_ http://x.y/(((( a@b.c_ ", n); }},
       // Text inside emphasis goes through the second literal pass.
-      {"literals_in_emphasis", [](std::size_t n) { return "*" + repeat("http://_www.a_.", n) + "*"; }},
+      {"literals_in_emphasis", [](std::size_t n) { return emphasized(repeat("http://_www.a_.", n)); }},
       {"email_candidates",
-       [](std::size_t n) { return "*" + repeat("a.", n / 2) + "@" + repeat("b.", n / 2) + "1*"; }},
+       [](std::size_t n) { return emphasized(repeat("a.", n / 2) + "@" + repeat("b.", n / 2) + "1"); }},
       {"deep_blockquotes", [](std::size_t n) { return repeat("> ", n / 2) + "a\n"; }},
       {"deep_lists", [](std::size_t n) { return repeat("- ", n / 2) + "a\n"; }},
       {"indented_lists", deep_lists},
