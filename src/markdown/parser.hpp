@@ -12,7 +12,16 @@
 // in source order) and refer to each other by index. Node offsets are half-open byte ranges into the
 // text given to parse(), a leading byte-order mark counted. Decoded values (character references and
 // backslash escapes resolved) are string views into the tree's own storage or into its copy of the
-// source, so they live as long as the Tree; the text given to parse() need not be kept.
+// source, so they live as long as the Tree; the text given to parse() need not be kept. A Tree can be
+// moved, not copied.
+//
+// Spans follow the mdast convention of the widely used JavaScript parser the tests compare with: the
+// root starts after a byte-order mark and ends at the end of the text; a block ends at the end of its
+// last line (trailing spaces included, the line ending not), fenced code and raw HTML left open at the
+// end of the text reach the end; a list item ends with its last content; a text node runs across soft
+// line breaks (its value drops the whitespace around them). A link that the second autolink-literal
+// pass finds in decoded text that differs from its source (say `foo\+@example.com`) gets the span of the
+// whole text it came from.
 #pragma once
 
 #include <cstdint>
