@@ -4,6 +4,8 @@
 
 #include <yaml-cpp/yaml.h>
 
+#include "support/utf8.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -123,7 +125,8 @@ Frontmatter read_frontmatter(std::string_view source, Span span, std::string_vie
     root = YAML::Load(fm.raw);
   } catch (const std::exception& e) {
     std::uint64_t lines_before = std::count(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(span.start), '\n');
-    error(rewrite_lines(e.what(), lines_before + 1));
+    // The reader may quote a single byte of a multi-byte character; keep the message valid UTF-8.
+    error(rewrite_lines(utf8::to_valid(e.what()), lines_before + 1));
     return fm;
   }
   if (root.IsNull()) return fm;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/utf8.hpp"
+
 namespace tovik::md {
 namespace {
 
@@ -80,6 +82,14 @@ TEST(Frontmatter, SyntaxErrorLinesCountFromTheFile) {
   ASSERT_EQ(fm.errors.size(), 1u);
   EXPECT_EQ(fm.errors[0].message, "yaml-cpp: error at line 4, column 1: end of sequence flow not found");
   EXPECT_FALSE(fm.kind.has_value());
+}
+
+TEST(Frontmatter, ReaderMessagesStayValidUtf8) {
+  // The reader names the escaped character by its first byte only.
+  Frontmatter fm = read("key: \"\\\xC3\xA9\"\n");
+  ASSERT_EQ(fm.errors.size(), 1u);
+  EXPECT_TRUE(utf8::is_valid(fm.errors[0].message)) << fm.errors[0].message;
+  EXPECT_NE(fm.errors[0].message.find("unknown escape character"), std::string::npos);
 }
 
 TEST(Frontmatter, Unterminated) {
