@@ -106,7 +106,7 @@ class Converter {
       const auto& node = tree_.nodes[id];
       if (node.type != NodeType::Definition) continue;
       const auto& details = tree_.details_of(id);
-      std::string key = markdown::normalize_label(details.label);
+      std::string key = std::string(details.identifier);
       if (definitions_.count(key)) continue;
       auto scan = locate_destination(tree_.text(id), node.start, true);
       Definition def{std::string(details.url), std::nullopt, scan.destination};
@@ -220,7 +220,7 @@ class Converter {
     link.span = {node.start, node.end};
     link.image = image;
     if (reference) {
-      auto it = definitions_.find(markdown::normalize_label(details.label));
+      auto it = definitions_.find(std::string(details.identifier));
       if (it == definitions_.end()) return scan.label;
       link.destination = it->second.destination;
       link.destination_span = it->second.destination_span;
