@@ -4,8 +4,9 @@
 //   stdin      optional: what the command reads on standard input
 //   workspace/ optional: files copied into a fresh temporary directory, the run's working
 //              directory; a ".git" directory is created there unless the file "no-git" exists.
-//              Files named "dot-gitignore" become ".gitignore" (so this repository's Git does not
-//              apply them to the fixture itself)
+//              Files named "dot-gitignore" become ".gitignore", and "NAME.fixture" becomes "NAME",
+//              so that neither this repository's Git nor a check of this repository reads the
+//              fixture's ignore and configuration files as its own
 //   cwd        optional: a directory inside the workspace to run in instead
 //   stdout, stderr, exit
 //              the expected outputs and exit code; "{ROOT}" stands for the workspace path and
@@ -103,9 +104,13 @@ class Scenario : public testing::Test {
     fs::path root = scratch / "ws";
     fs::create_directories(root);
     if (fs::exists(dir_ / "workspace")) fs::copy(dir_ / "workspace", root, fs::copy_options::recursive);
+    std::vector<std::pair<fs::path, fs::path>> renames;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-      if (entry.path().filename() == "dot-gitignore") fs::rename(entry.path(), entry.path().parent_path() / ".gitignore");
+      const fs::path& path = entry.path();
+      if (path.filename() == "dot-gitignore") renames.emplace_back(path, path.parent_path() / ".gitignore");
+      if (path.extension() == ".fixture") renames.emplace_back(path, path.parent_path() / path.stem());
     }
+    for (const auto& [from, to] : renames) fs::rename(from, to);
     if (!fs::exists(dir_ / "no-git")) fs::create_directories(root / ".git");
     fs::path cwd = root;
     if (fs::exists(dir_ / "cwd")) {
