@@ -297,7 +297,23 @@ void InlineParser::code_span() {
     if (cut_front + cut_back <= inner.size())
       inner = inner.substr(cut_front, inner.size() - cut_front - cut_back);
   }
-  if (inner.find('\0') != npos) {
+  // A paragraph's continuation lines lose their leading whitespace, inside code spans too.
+  bool indented_line = false;
+  for (std::size_t nl = inner.find('\n'); nl != npos && !indented_line; nl = inner.find('\n', nl + 1)) {
+    indented_line = nl + 1 < inner.size() && (inner[nl + 1] == ' ' || inner[nl + 1] == '\t');
+  }
+  if (indented_line) {
+    std::string stripped;
+    stripped.reserve(inner.size());
+    for (std::size_t i = 0; i < inner.size(); ++i) {
+      stripped.push_back(inner[i]);
+      if (inner[i] != '\n') continue;
+      while (i + 1 < inner.size() && (inner[i + 1] == ' ' || inner[i + 1] == '\t')) ++i;
+    }
+    scratch_.clear();
+    append_without_nul(scratch_, stripped);
+    nodes_[code].value = tree_.strings.save(scratch_);
+  } else if (inner.find('\0') != npos) {
     scratch_.clear();
     append_without_nul(scratch_, inner);
     nodes_[code].value = tree_.strings.save(scratch_);

@@ -142,6 +142,25 @@ TEST(ParserValues, CodeAndHtmlKeepTheirText) {
   EXPECT_EQ(tree.nodes[find_first(tree, NodeType::Html)].value, "<!-- c -->");
 }
 
+TEST(ParserValues, CodeSpansLoseContinuationLineIndentation) {
+  struct Case {
+    const char* source;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"x `a\n   b` y\n", "a\nb"},
+      {"- item `c\n  d` z\n", "c\nd"},
+      {"> q `e\n>    f` g\n", "e\nf"},
+      {"`g  \n\th`\n", "g  \nh"},  // trailing spaces before the line ending stay
+  };
+  for (const auto& c : cases) {
+    Tree tree = parse(c.source);
+    NodeId code = find_first(tree, NodeType::InlineCode);
+    ASSERT_NE(code, kNoNode) << c.source;
+    EXPECT_EQ(tree.nodes[code].value, c.value) << c.source;
+  }
+}
+
 TEST(ParserValues, NulBecomesReplacementCharacter) {
   std::string source("a\0b `c\0` d\n", 11);
   Tree tree = parse(source);
