@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "corpus.hpp"
 #include "markdown/parser.hpp"
 
 namespace {
@@ -26,24 +27,12 @@ struct Corpus {
 const Corpus& corpus() {
   static const Corpus kCorpus = [] {
     Corpus c;
-    const char* env = std::getenv("TOVIK_CORPORA");
-    fs::path root = env != nullptr ? fs::path(env) : fs::path(TOVIK_DEFAULT_CORPORA);
-    std::vector<fs::path> paths;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator();
-         ++it) {
-      if (it->is_regular_file() && it->path().extension() == ".md") paths.push_back(it->path());
-    }
-    std::sort(paths.begin(), paths.end());
     c.joined_path = (fs::temp_directory_path() / "tovik-markdown-corpus.md").string();
     std::ofstream joined(c.joined_path, std::ios::binary);
-    for (const fs::path& p : paths) {
-      std::ifstream in(p, std::ios::binary);
-      std::stringstream text;
-      text << in.rdbuf();
-      c.files.push_back(text.str());
-      c.bytes += c.files.back().size();
-      joined << c.files.back() << "\n\n";
+    for (std::string& text : tovik::bench::read_corpus_files()) {
+      c.bytes += text.size();
+      joined << text << "\n\n";
+      c.files.push_back(std::move(text));
     }
     return c;
   }();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../corpus.hpp"
 #include "markdown/parser.hpp"
 #include "md/convert.hpp"
 #include "support/utf8.hpp"
@@ -27,21 +28,10 @@ struct Corpus {
 const Corpus& corpus() {
   static const Corpus kCorpus = [] {
     Corpus c;
-    const char* env = std::getenv("TOVIK_CORPORA");
-    fs::path root = env != nullptr ? fs::path(env) : fs::path(TOVIK_DEFAULT_CORPORA);
-    std::vector<fs::path> paths;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator(); ++it) {
-      if (it->is_regular_file() && it->path().extension() == ".md") paths.push_back(it->path());
-    }
-    std::sort(paths.begin(), paths.end());
-    for (const fs::path& p : paths) {
-      std::ifstream in(p, std::ios::binary);
-      std::stringstream text;
-      text << in.rdbuf();
-      if (!tovik::utf8::is_valid(text.str())) continue;  // the check never converts such files
-      c.files.push_back(text.str());
-      c.bytes += c.files.back().size();
+    for (std::string& text : tovik::bench::read_corpus_files()) {
+      if (!tovik::utf8::is_valid(text)) continue;  // the check never converts such files
+      c.bytes += text.size();
+      c.files.push_back(std::move(text));
     }
     return c;
   }();

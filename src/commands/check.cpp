@@ -136,37 +136,30 @@ CommandResult check_command(const cli::CheckArgs& args) {
   std::string write_error;
   if (!write_stdout(output, write_error)) return CommandError{"Cannot write output: " + write_error};
 
-  if (args.statistics && github) print_command_error(statistics_text(report));
-  for (const auto& reason : report.incomplete_reasons) {
-    std::string line = reason.path + ": " + reason.message;
+  // Side messages: under `github` every line goes through print_command_error so that no log
+  // line reads as a workflow command; otherwise warnings and notices get the "tovik: " prefix.
+  auto side_message = [github](const std::string& text, bool prefixed) {
     if (github) {
-      print_command_error(line);
+      print_command_error(text);
     } else {
-      print_stderr(line + "\n");
+      print_stderr((prefixed ? "tovik: " : "") + text + "\n");
     }
-  }
+  };
+  if (args.statistics && github) print_command_error(statistics_text(report));
+  for (const auto& reason : report.incomplete_reasons) side_message(reason.path + ": " + reason.message, false);
   if (!args.selection.preview && !report.any_preview) {
     std::vector<std::string> given = args.selection.select.value_or(std::vector<std::string>{});
     given.insert(given.end(), args.selection.extend_select.begin(), args.selection.extend_select.end());
     for (const auto& selector : given) {
       if (!rules::selects_only_preview(selector)) continue;
-      std::string warning = selector +
-                            " selects only preview rules, which are not enabled; add --preview or set "
-                            "`preview = true`.";
-      if (github) {
-        print_command_error(warning);
-      } else {
-        print_stderr("tovik: " + warning + "\n");
-      }
+      side_message(selector +
+                       " selects only preview rules, which are not enabled; add --preview or set "
+                       "`preview = true`.",
+                   true);
     }
   }
   for (const auto& notice : report.notices) {
-    std::string line = notice.path == "." ? notice.message : notice.path + ": " + notice.message;
-    if (github) {
-      print_command_error(line);
-    } else {
-      print_stderr("tovik: " + line + "\n");
-    }
+    side_message(notice.path == "." ? notice.message : notice.path + ": " + notice.message, true);
   }
 
   if (!report.incomplete_reasons.empty()) return 2;
@@ -175,13 +168,9 @@ CommandResult check_command(const cli::CheckArgs& args) {
     if (input.selected) enabled_total += input.enabled_rule_count;
   }
   if (!report.selected_files.empty() && enabled_total == 0 && report.diagnostics.empty()) {
-    std::string warning =
-        "No rules enabled for the selected files. Inspect `tovik policy` for the effective selection and file kinds.";
-    if (github) {
-      print_command_error(warning);
-    } else {
-      print_stderr("tovik: " + warning + "\n");
-    }
+    side_message(
+        "No rules enabled for the selected files. Inspect `tovik policy` for the effective selection and file kinds.",
+        true);
   }
   if (args.exit_zero) return 0;
   return report.diagnostics.empty() ? 0 : 1;

@@ -1,6 +1,7 @@
 // Rendering of the `text` and `concise` formats.
 #include "diagnostics/outputs/text.hpp"
 
+#include <optional>
 #include <string>
 
 namespace tovik::diagnostics {
@@ -44,8 +45,7 @@ void append_related(std::string& out, const RelatedLocation& r) {
   out += escape_field(r.message);
 }
 
-void append_excerpt(std::string& out, const Diagnostic& d, std::string_view text) {
-  LineTable table(text);
+void append_excerpt(std::string& out, const Diagnostic& d, std::string_view text, const LineTable& table) {
   ByteRange range = normalize_range(text, d.byte_range);
   std::size_t first = table.line_of(range.start);
   std::size_t last = table.line_of(range.end);
@@ -71,10 +71,19 @@ void append_excerpt(std::string& out, const Diagnostic& d, std::string_view text
 
 std::string render_text(const std::vector<Diagnostic>& diagnostics, const SourceMap& sources) {
   std::string out;
+  // Diagnostics come sorted by file, so one line table serves every finding of a file.
+  std::string_view table_file;
+  std::optional<LineTable> table;
   for (const auto& d : diagnostics) {
     append_header(out, d);
     out += '\n';
-    if (auto it = sources.find(d.filename); it != sources.end()) append_excerpt(out, d, it->second);
+    if (auto it = sources.find(d.filename); it != sources.end()) {
+      if (!table || table_file != d.filename) {
+        table.emplace(it->second);
+        table_file = it->first;
+      }
+      append_excerpt(out, d, it->second, *table);
+    }
     out += "   = suggestion: ";
     out += escape_field(d.suggestion);
     out += '\n';
